@@ -1,0 +1,11 @@
+#include "shell/AppInfo.h"
+
+#include <QCoreApplication>
+
+void AppInfo::applyToApplication()
+{
+    QCoreApplication::setOrganizationName(organizationName());
+    QCoreApplication::setOrganizationDomain(organizationDomain());
+    QCoreApplication::setApplicationName(applicationName());
+    QCoreApplication::setApplicationVersion(version());
+}

@@ -1,0 +1,15 @@
+#include "shell/AppResources.h"
+
+#include <mutex>
+
+static void registerCompiledResources()
+{
+    Q_INIT_RESOURCE(qml);
+    Q_INIT_RESOURCE(quorvel_data);
+}
+
+void AppResources::initialize()
+{
+    static std::once_flag once;
+    std::call_once(once, registerCompiledResources);
+}

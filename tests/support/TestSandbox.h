@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+
+// Every test process runs in a throw-away home: HOME, the XDG folders and
+// TMPDIR (where local sockets live on Linux) point into one fresh temporary
+// folder, so tests never touch a user's data or each other and may run in
+// parallel. enter() must run before the application object exists.
+class TestSandbox
+{
+public:
+    static void enter();
+    static bool isActive();
+
+    static QString root();
+    static QString home();
+
+    // Empties the sandboxed home and temporary folders and recreates them, so
+    // that a case starts from a machine on which Quorvel never ran.
+    static void reset();
+
+    // The environment for a child process that should share this sandbox.
+    static QProcessEnvironment environment();
+
+private:
+    static void createFolders();
+};
