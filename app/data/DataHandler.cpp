@@ -1,0 +1,29 @@
+#include "data/DataHandler.h"
+
+#include "data/DatabaseHandler.h"
+
+DataHandler::DataHandler(QObject *parent)
+    : QObject(parent)
+{
+}
+
+DataHandler::~DataHandler() = default;
+
+void DataHandler::initialize()
+{
+    // First use of the store happens here, on the worker thread, so the
+    // connection belongs to this thread.
+    m_store = DatabaseHandler::instance();
+    m_store->openAtStart();
+}
+
+void DataHandler::shutdown()
+{
+    if (m_store && m_store->isConnected())
+        m_store->disconnectDatabase();
+}
+
+DatabaseHandler *DataHandler::store() const
+{
+    return m_store;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+class DatabaseHandler;
+
+// Root of everything that runs on the data worker thread. It creates the
+// worker-side objects there, so that they (and the database connection)
+// belong to that thread, and the data manager reaches them only by queued
+// calls.
+class DataHandler : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DataHandler(QObject *parent = nullptr);
+    ~DataHandler() override;
+
+    Q_INVOKABLE void initialize();
+    // Closes the database before the worker thread ends.
+    Q_INVOKABLE void shutdown();
+
+    DatabaseHandler *store() const;
+
+private:
+    DatabaseHandler *m_store = nullptr;
+};

@@ -1,0 +1,348 @@
+#include "shell/GuiManager.h"
+
+#include "data/DataManager.h"
+#include "data/ObjectState.h"
+#include "data/PredefinedDataHelper.h"
+#include "logging/Log.h"
+#include "shell/AppInfo.h"
+#include "shell/AppResources.h"
+#include "shell/GraphicsDeviceQuery.h"
+#include "shell/Settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickWindow>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTranslator>
+#include <QtQml>
+
+#include <limits>
+
+GuiManager *GuiManager::instance()
+{
+    static GuiManager *manager = new GuiManager();
+    return manager;
+}
+
+GuiManager::GuiManager(QObject *parent)
+    : QObject(parent)
+{
+    // An early version stored the dark accent colour as the colour of an
+    // undefined theme; give such users the standard light colour back.
+    Settings *settings = Settings::instance();
+    if (settings->appTheme() == Settings::UndefinedTheme
+        && settings->applicationColor() == QColor(QStringLiteral("#73ABFC")))
+        settings->setApplicationColor(QColor(QStringLiteral("#3F51B5")));
+}
+
+GuiManager::~GuiManager()
+{
+    delete m_trayIcon;
+}
+
+void GuiManager::initializeEngine()
+{
+    if (m_engine)
+        return;
+    AppResources::initialize();
+    QQuickWindow::setDefaultAlphaBuffer(true);
+    registerQmlTypes();
+
+    m_engine = new QQmlApplicationEngine(this);
+    setObjectContextProperties();
+    setConstantContextProperties();
+    reloadTranslations();
+}
+
+void GuiManager::registerQmlTypes()
+{
+    qmlRegisterUncreatableType<Settings>("com.velmora.managers", 1, 0, "SettingsEnums", QString());
+}
+
+void GuiManager::setObjectContextProperties()
+{
+    QQmlContext *context = m_engine->rootContext();
+    context->setContextProperty(QStringLiteral("GuiManager"), this);
+    context->setContextProperty(QStringLiteral("PredefinedDataHelper"), PredefinedDataHelper::instance());
+    context->setContextProperty(QStringLiteral("Settings"), Settings::instance());
+    context->setContextProperty(QStringLiteral("DataManager"), DataManager::instance());
+}
+
+void GuiManager::setConstantContextProperties()
+{
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QQmlContext *context = m_engine->rootContext();
+    context->setContextProperty(QStringLiteral("METHOD_RESOURCES_URL"), appDir + QStringLiteral("/method"));
+    context->setContextProperty(QStringLiteral("DEFAULT_OBJECT_STATE"), int(ObjectState::Active));
+    context->setContextProperty(QStringLiteral("DELETED_OBJECT_STATE"), int(ObjectState::Deleted));
+    context->setContextProperty(QStringLiteral("COMPLETED_OBJECT_STATE"), int(ObjectState::Completed));
+    context->setContextProperty(QStringLiteral("COMPLETED_AND_DELETED_OBJECT_STATE"),
+                                int(ObjectState::CompletedAndDeleted));
+    context->setContextProperty(QStringLiteral("EXPORT_QUORVEL_BOX"), 0);
+    context->setContextProperty(QStringLiteral("EXPORT_DAILY_PLAN"), 1);
+    context->setContextProperty(QStringLiteral("EXPORT_DEFAULT"), 2);
+    context->setContextProperty(QStringLiteral("APP_VERSION"), AppInfo::version());
+    context->setContextProperty(QStringLiteral("APP_DIR_PATH"), appDir);
+    context->setContextProperty(QStringLiteral("USE_NATIVE_TEXT_RENDERING"), detectNativeTextRendering());
+}
+
+bool GuiManager::detectNativeTextRendering()
+{
+    const QString deviceIds = GraphicsDeviceQuery::pnpDeviceIds();
+    QLOG_INFO() << "Graphics card info: " << deviceIds;
+    const QString openGlType = qEnvironmentVariable("QT_OPENGL");
+    QLOG_INFO() << "OpenGL driver type: " << openGlType;
+    if (openGlType.compare(QLatin1String("angle"), Qt::CaseInsensitive) == 0)
+        QLOG_INFO() << "ANGLE driver type: " << qEnvironmentVariable("QT_ANGLE_PLATFORM");
+
+    Settings *settings = Settings::instance();
+    if (settings->fontRenderingType() == QLatin1String("native"))
+        return true;
+    if (settings->uiScaleFactor().isEmpty() && GraphicsDeviceQuery::needsNativeTextRendering(deviceIds)) {
+        QLOG_INFO() << "Native text rendering is enabled...";
+        return true;
+    }
+    return false;
+}
+
+void GuiManager::initializeWindow()
+{
+    if (!m_engine)
+        return;
+    m_engine->load(QUrl(QStringLiteral("qrc:///main.qml")));
+    const QList<QObject *> roots = m_engine->rootObjects();
+    m_mainWindow = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.first());
+    if (!m_mainWindow) {
+        QLOG_ERROR() << "Unable to load the main window!";
+        return;
+    }
+    connect(m_mainWindow, SIGNAL(hideOnClose()), this, SLOT(hideMainWindow()));
+    createTrayIcon();
+}
+
+void GuiManager::createTrayIcon()
+{
+    m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/appicon/tray_icon.png")));
+    auto *menu = new QMenu();
+    connect(m_trayIcon, &QObject::destroyed, menu, &QObject::deleteLater);
+    QAction *openAction = menu->addAction(tr("Open"));
+    connect(openAction, &QAction::triggered, this, &GuiManager::showMainWindow);
+    QAction *exitAction = menu->addAction(tr("Exit"));
+    connect(exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    m_trayIcon->setContextMenu(menu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
+    QLOG_INFO() << "Showing an icon in the system tray...";
+    m_trayIcon->show();
+}
+
+void GuiManager::onTrayActivated(int reason)
+{
+    if (reason != QSystemTrayIcon::DoubleClick || !m_mainWindow)
+        return;
+    if (m_mainWindow->isVisible()) {
+        QLOG_INFO() << "Tray icon double clicked. Hiding the window...";
+        hideMainWindow();
+    } else {
+        QLOG_INFO() << "Tray icon double clicked. Showing the window...";
+        showMainWindow();
+    }
+}
+
+void GuiManager::setContextProperty(const QString &name, const QVariant &value)
+{
+    if (!m_engine)
+        return;
+    QLOG_DEBUG() << "Context property " << name << " set to " << value;
+    m_engine->rootContext()->setContextProperty(name, value);
+}
+
+QQmlApplicationEngine *GuiManager::engine() const
+{
+    return m_engine;
+}
+
+QQuickWindow *GuiManager::mainWindow() const
+{
+    return m_mainWindow;
+}
+
+QSystemTrayIcon *GuiManager::trayIcon() const
+{
+    return m_trayIcon;
+}
+
+bool GuiManager::isAppInDarkMode() const
+{
+    return Settings::instance()->appTheme() == Settings::DarkTheme;
+}
+
+void GuiManager::showMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    // Staying on top for a moment raises the window over every other one.
+    m_mainWindow->setFlag(Qt::WindowStaysOnTopHint, true);
+    if (m_mainWindow->windowStates() & Qt::WindowMaximized)
+        m_mainWindow->showMaximized();
+    else
+        m_mainWindow->show();
+    m_mainWindow->setFlag(Qt::WindowStaysOnTopHint, false);
+}
+
+void GuiManager::showMainWindowMinimized()
+{
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->showMinimized();
+    if (m_mainWindow->visibility() == QWindow::FullScreen)
+        m_mainWindow->showNormal();
+    else
+        m_mainWindow->hide();
+}
+
+void GuiManager::hideMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    if (m_mainWindow->visibility() == QWindow::FullScreen)
+        m_mainWindow->showNormal();
+    else
+        m_mainWindow->hide();
+}
+
+void GuiManager::activateWindow()
+{
+    if (m_mainWindow)
+        m_mainWindow->requestActivate();
+}
+
+bool GuiManager::isWindowsFullScreen() const
+{
+    return m_mainWindow && m_mainWindow->visibility() == QWindow::FullScreen;
+}
+
+bool GuiManager::isWindowActive() const
+{
+    return m_mainWindow && m_mainWindow->isActive();
+}
+
+void GuiManager::suspendRateHandlings()
+{
+    m_rateHandlingsEnabled = false;
+}
+
+void GuiManager::continueRateHandlings()
+{
+    m_rateHandlingsEnabled = true;
+}
+
+void GuiManager::reloadTranslations()
+{
+    for (QTranslator **translator : { &m_qtTranslator, &m_appTranslator }) {
+        if (*translator) {
+            QCoreApplication::removeTranslator(*translator);
+            delete *translator;
+            *translator = nullptr;
+        }
+    }
+    const QString language = Settings::instance()->applicationLanguage();
+    QLOG_INFO() << "Setting up current system locale: " << language;
+
+    m_qtTranslator = new QTranslator(this);
+    if (m_qtTranslator->load(QStringLiteral(":/translations/qtbase_%1.qm").arg(language)))
+        QLOG_INFO() << "Qt translation file loaded successfully!";
+    else
+        QLOG_WARN() << "Unable to load Qt translation file!";
+    QCoreApplication::installTranslator(m_qtTranslator);
+
+    m_appTranslator = new QTranslator(this);
+    if (m_appTranslator->load(QStringLiteral(":/translations/qv_%1.qm").arg(language)))
+        QLOG_INFO() << "App translation file loaded successfully!";
+    else
+        QLOG_WARN() << "Unable to load App translation file!";
+    QCoreApplication::installTranslator(m_appTranslator);
+
+    if (m_engine)
+        m_engine->retranslate();
+}
+
+void GuiManager::setWaitingAppCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void GuiManager::setDefaultAppCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void GuiManager::setTitleBarColor(const QString &color)
+{
+    // Only Windows 10 dark title bars could follow the theme; the window
+    // manager draws them here.
+    Q_UNUSED(color)
+}
+
+void GuiManager::setDefaultYesButtonForQuestionDialog()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box)
+        return;
+    if (QPushButton *yes = qobject_cast<QPushButton *>(box->button(QMessageBox::Yes)))
+        box->setDefaultButton(yes);
+    if (QAbstractButton *no = box->button(QMessageBox::No))
+        box->setEscapeButton(no);
+}
+
+void GuiManager::setAppInDarkMode(bool dark)
+{
+    Settings::instance()->setAppTheme(dark ? Settings::DarkTheme : Settings::LightTheme);
+    emit appThemeChanged();
+}
+
+QTimer *GuiManager::themeTimer()
+{
+    if (!m_themeTimer) {
+        m_themeTimer = new QTimer(this);
+        m_themeTimer->setSingleShot(true);
+        connect(m_themeTimer, &QTimer::timeout, this, &GuiManager::switchAppThemeIfNeeded);
+    }
+    return m_themeTimer;
+}
+
+void GuiManager::switchAppThemeIfNeeded()
+{
+    const qint64 msecsToNextSwitch = Settings::instance()->applyAutomaticTheme(QDateTime::currentDateTime());
+    if (msecsToNextSwitch < 0)
+        return;
+    emit appThemeChanged();
+    themeTimer()->start(static_cast<int>(qMin<qint64>(msecsToNextSwitch, std::numeric_limits<int>::max())));
+}
+
+void GuiManager::startTrackUserActions()
+{
+    qApp->installEventFilter(this);
+}
+
+void GuiManager::endTrackUserActions()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool GuiManager::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && watched->parent()
+        && watched->parent()->objectName() != QLatin1String("UndoButton"))
+        emit userPerformedAction();
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+class QQmlApplicationEngine;
+class QQuickWindow;
+class QSystemTrayIcon;
+class QTimer;
+class QTranslator;
+
+// Owns the declarative interface: the QML engine with everything it sees,
+// the main window, the tray icon, translations and the colour theme.
+class GuiManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isAppInDarkMode READ isAppInDarkMode WRITE setAppInDarkMode NOTIFY appThemeChanged)
+
+public:
+    static GuiManager *instance();
+    ~GuiManager() override;
+
+    // Builds the engine, registers types and context properties. Runs once.
+    void initializeEngine();
+    // Loads the main window and creates the tray icon. Needs the engine.
+    void initializeWindow();
+
+    void setContextProperty(const QString &name, const QVariant &value);
+
+    QQmlApplicationEngine *engine() const;
+    QQuickWindow *mainWindow() const;
+    QSystemTrayIcon *trayIcon() const;
+
+    bool isAppInDarkMode() const;
+
+public slots:
+    void showMainWindow();
+    void showMainWindowMinimized();
+    void hideMainWindow();
+    void activateWindow();
+    bool isWindowsFullScreen() const;
+    bool isWindowActive() const;
+    void suspendRateHandlings();
+    void continueRateHandlings();
+    void reloadTranslations();
+    void setWaitingAppCursor();
+    void setDefaultAppCursor();
+    void setTitleBarColor(const QString &color);
+    void setDefaultYesButtonForQuestionDialog();
+    void setAppInDarkMode(bool dark);
+    void switchAppThemeIfNeeded();
+    void startTrackUserActions();
+    void endTrackUserActions();
+
+signals:
+    void windowDidShow();
+    void appThemeChanged();
+    void userPerformedAction();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    explicit GuiManager(QObject *parent = nullptr);
+
+    void registerQmlTypes();
+    void setObjectContextProperties();
+    void setConstantContextProperties();
+    bool detectNativeTextRendering();
+    void createTrayIcon();
+    void onTrayActivated(int reason);
+    QTimer *themeTimer();
+
+    QQmlApplicationEngine *m_engine = nullptr;
+    QPointer<QQuickWindow> m_mainWindow;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    QTranslator *m_appTranslator = nullptr;
+    QTranslator *m_qtTranslator = nullptr;
+    QTimer *m_themeTimer = nullptr;
+    bool m_rateHandlingsEnabled = true;
+};

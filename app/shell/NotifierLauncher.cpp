@@ -1,0 +1,69 @@
+#include "shell/NotifierLauncher.h"
+
+#include "logging/Log.h"
+#include "shell/AppInfo.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTimer>
+
+#ifdef Q_OS_WIN
+#include <QDesktopServices>
+#include <QUrl>
+#endif
+
+QString NotifierLauncher::notifierPath()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + AppInfo::notifierExecutableName();
+}
+
+bool NotifierLauncher::ensureRunning(int launchWaitMs)
+{
+    QLOG_INFO() << "Checking if notifications work...";
+    bool launched = false;
+    for (;;) {
+        if (isAnswering()) {
+            QLOG_INFO() << "Notification service is active!";
+            return true;
+        }
+        if (launched) {
+            QLOG_ERROR() << "Notifications don't work!";
+            return false;
+        }
+        QLOG_INFO() << "Notification service is not active. Trying to launch it...";
+        if (!launch(notifierPath())) {
+            QLOG_ERROR() << "Unable to start Notification service!";
+            return false;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(launchWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        launched = true;
+    }
+}
+
+bool NotifierLauncher::isAnswering()
+{
+    QLocalSocket socket;
+    socket.connectToServer(AppInfo::notifierServerName());
+    if (!socket.waitForConnected(300))
+        return false;
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool NotifierLauncher::launch(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#else
+    // Started detached and without arguments, so it outlives this process.
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isExecutable())
+        return false;
+    return QProcess::startDetached(path, QStringList(), info.absolutePath());
+#endif
+}
