@@ -6,10 +6,11 @@
 
 #include "logging/LogStream.h"
 
+// A one-pass loop rather than if/else, so that an unbraced
+// "if (failed) QLOG_ERROR() << ...; else ..." binds as it reads.
 #define QVLOG_AT(level)                                                                                      \
-    if (!Logging::Logger::instance().admits(level)) {                                                        \
-    } else                                                                                                   \
-        Logging::LogStream(level)
+    for (bool qvlogPending = Logging::Logger::instance().admits(level); qvlogPending; qvlogPending = false)  \
+    Logging::LogStream(level)
 
 #define QLOG_TRACE() QVLOG_AT(Logging::TraceLevel)
 #define QLOG_DEBUG() QVLOG_AT(Logging::DebugLevel)

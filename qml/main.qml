@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
+import com.velmora.managers 1.0
 
 ApplicationWindow {
     id: mainWindow

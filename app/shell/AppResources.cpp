@@ -1,5 +1,7 @@
 #include "shell/AppResources.h"
 
+#include <QtGlobal>
+
 #include <mutex>
 
 static void registerCompiledResources()

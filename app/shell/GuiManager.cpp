@@ -16,10 +16,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QPushButton>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTranslator>
@@ -54,6 +56,7 @@ void GuiManager::initializeEngine()
     if (m_engine)
         return;
     AppResources::initialize();
+    chooseSceneGraphBackend();
     QQuickWindow::setDefaultAlphaBuffer(true);
     registerQmlTypes();
 
@@ -61,6 +64,18 @@ void GuiManager::initializeEngine()
     setObjectContextProperties();
     setConstantContextProperties();
     reloadTranslations();
+}
+
+void GuiManager::chooseSceneGraphBackend()
+{
+    // Without a working OpenGL (virtual machines, remote sessions, the
+    // offscreen platform) Qt Quick would abort when the window is shown;
+    // its software renderer draws the same interface without it.
+    QOpenGLContext probe;
+    if (probe.create())
+        return;
+    QLOG_WARN() << "OpenGL is not available. Using the software renderer...";
+    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
 }
 
 void GuiManager::registerQmlTypes()

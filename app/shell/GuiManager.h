@@ -64,6 +64,7 @@ protected:
 private:
     explicit GuiManager(QObject *parent = nullptr);
 
+    void chooseSceneGraphBackend();
     void registerQmlTypes();
     void setObjectContextProperties();
     void setConstantContextProperties();

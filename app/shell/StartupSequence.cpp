@@ -52,6 +52,16 @@ int StartupSequence::run(int argc, char *argv[])
 
     auto app = std::make_unique<QvApplication>(argc, argv);
     app->setQuitOnLastWindowClosed(false);
+
+    // A request to end may arrive while start-up still runs (even inside one
+    // of its short waits); remember it, so the event loop is never entered.
+    bool terminationRequested = false;
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, app.get(),
+                     [&terminationRequested] {
+                         terminationRequested = true;
+                         QCoreApplication::quit();
+                     });
     AppResources::initialize();
 
     AppPaths::createFolders();
@@ -101,11 +111,7 @@ int StartupSequence::run(int argc, char *argv[])
         gui->showMainWindow();
     }
 
-    TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, app.get(),
-                     &QCoreApplication::quit);
-
-    const int exitCode = app->exec();
+    const int exitCode = terminationRequested ? 0 : app->exec();
     QLOG_INFO() << "Application finished with code " << exitCode;
 
     server.reset();

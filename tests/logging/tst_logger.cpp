@@ -28,7 +28,11 @@ private:
     }
 
     // The message part of a line: "LEVEL <timestamp> message".
-    static QString messageOf(const QString &line) { return line.section(QLatin1Char(' '), 2); }
+    static QString messageOf(const QString &line)
+    {
+        static const QRegularExpression columns(QStringLiteral("^\\S+ +\\S+ (.*)$"));
+        return columns.match(line).captured(1);
+    }
 
 private slots:
     void init()

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QThread>
 
 AppProcess::AppProcess(const QString &program)
@@ -43,9 +44,11 @@ QStringList AppProcess::logLines()
 
 QStringList AppProcess::logMessages()
 {
+    // "LEVEL <timestamp> message"; short level names are padded to five.
+    static const QRegularExpression columns(QStringLiteral("^\\S+ +\\S+ (.*)$"));
     QStringList messages;
     for (const QString &line : logLines())
-        messages << line.section(QLatin1Char(' '), 2);
+        messages << columns.match(line).captured(1);
     return messages;
 }
 
@@ -56,6 +59,8 @@ QProcessEnvironment &AppProcess::environment()
 
 bool AppProcess::start(const QStringList &arguments)
 {
+    // Only what this run writes counts; earlier runs share the log file.
+    m_logLinesBefore = logLines().size();
     m_process.setProcessEnvironment(m_environment);
     m_process.start(m_program, arguments);
     return m_process.waitForStarted(10000);
@@ -66,8 +71,9 @@ bool AppProcess::waitForLog(const QString &text, int timeoutMs) const
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        for (const QString &line : logLines()) {
-            if (line.contains(text))
+        const QStringList lines = logLines();
+        for (int i = m_logLinesBefore; i < lines.size(); ++i) {
+            if (lines.at(i).contains(text))
                 return true;
         }
         if (m_process.state() == QProcess::NotRunning)

@@ -20,7 +20,7 @@ public:
 
     QProcessEnvironment &environment();
     bool start(const QStringList &arguments = {});
-    // Waits until the log holds a line containing text, or the process ends.
+    // Waits until this run logged a line containing text, or the process ends.
     bool waitForLog(const QString &text, int timeoutMs = 15000) const;
     bool waitForReady(int timeoutMs = 15000) const;
     // Asks the program to quit (SIGTERM) and returns its exit code, -1 when
@@ -33,4 +33,5 @@ private:
     QString m_program;
     QProcess m_process;
     QProcessEnvironment m_environment;
+    int m_logLinesBefore = 0;
 };
