@@ -24,7 +24,7 @@ class DatabaseHandler : public QObject
 public:
     // The program's store, on "quorvel_app" over databasePath(). Created on
     // first use, so the connection belongs to the thread that first asks.
-    static DatabaseHandler *instance();
+    static DatabaseHandler* instance();
 
     // The database file in the application data folder. Fixed the first time
     // it is asked for, so a later change of the application's name cannot
@@ -35,9 +35,8 @@ public:
 
     // A store over filePath on its own named connection. The program uses
     // instance(); a second handler needs a connection name of its own.
-    explicit DatabaseHandler(const QString &filePath,
-                             const QString &connectionName = defaultConnectionName(),
-                             QObject *parent = nullptr);
+    explicit DatabaseHandler(const QString& filePath, const QString& connectionName = defaultConnectionName(),
+        QObject* parent = nullptr);
     ~DatabaseHandler() override;
 
     // The file that openAtStart() opens and recreateDatabase() replaces.
@@ -52,7 +51,7 @@ public:
     // Opens filePath as the database. Refuses (false, logged) a missing file,
     // which opening would otherwise create empty, and a file that is not a
     // readable Quorvel database; the file is left exactly as it was.
-    Q_INVOKABLE bool connectDatabase(const QString &filePath);
+    Q_INVOKABLE bool connectDatabase(const QString& filePath);
     Q_INVOKABLE void disconnectDatabase();
     Q_INVOKABLE bool isConnected() const;
 
@@ -70,7 +69,7 @@ public:
     // The ID of the last object created by a local insert; emptied by a
     // failed commit and by every rollback.
     Q_INVOKABLE QString lastCreatedObjectId() const;
-    void setLastCreatedObjectId(const QString &id);
+    void setLastCreatedObjectId(const QString& id);
 
     // Wipes all local data: replaces the database with a fresh copy of the
     // template, resets the built-in list identifiers and marks the predefined
@@ -80,23 +79,23 @@ public:
 
     // Statement primitives. Each runs the SQL text once on a new query;
     // a failure is logged with the driver's text.
-    bool execute(const QString &sql);
+    bool execute(const QString& sql);
     // The first column of the first row; 0 when there is no row or on failure.
-    int count(const QString &sql);
+    int count(const QString& sql);
     // Every row as a record; empty on failure.
-    QList<DataObject> list(const QString &sql);
+    QList<DataObject> list(const QString& sql);
     // The first row as a record; an empty record when there is none or on failure.
-    DataObject single(const QString &sql);
+    DataObject single(const QString& sql);
 
     // A result row as a record: upper-case column names as keys, START and
     // DUE as wall-clock date-times (invalid when unset, but always present).
-    static DataObject recordFromQuery(const QSqlQuery &query);
+    static DataObject recordFromQuery(const QSqlQuery& query);
 
 signals:
     void connectedChanged(bool connected);
 
 private:
-    bool checkReadable(const QString &filePath);
+    bool checkReadable(const QString& filePath);
     bool setAsideUnreadableFile();
     bool removeDatabaseFile();
     void writePredefinedObjectsReset();

@@ -12,7 +12,7 @@ QString DatabaseTemplate::resourcePath()
     return QStringLiteral(":/quorvel_data.db");
 }
 
-bool DatabaseTemplate::unpackTo(const QString &path)
+bool DatabaseTemplate::unpackTo(const QString& path)
 {
     AppResources::initialize();
 
@@ -38,8 +38,9 @@ bool DatabaseTemplate::unpackTo(const QString &path)
 
     // The copy inherits the read-only mode of the resource. The database
     // holds personal data, so only its owner may read or write it.
-    if (!QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                         | QFileDevice::ReadUser | QFileDevice::WriteUser)) {
+    if (!QFile::setPermissions(path,
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                | QFileDevice::WriteUser)) {
         QLOG_ERROR() << "Unable to make the unpacked database writable: " << path;
         QFile::remove(path);
         return false;

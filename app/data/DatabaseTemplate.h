@@ -14,5 +14,5 @@ public:
     // its owner only. Never replaces an existing file: returns false when
     // path exists, and when the copy or the permissions cannot be written
     // (a half-made copy is removed again).
-    static bool unpackTo(const QString &path);
+    static bool unpackTo(const QString& path);
 };

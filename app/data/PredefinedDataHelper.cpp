@@ -9,20 +9,20 @@ struct PredefinedDataHelper::Private
     QString oneStepActionsId = PredefinedDataHelper::initialOneStepActionsId();
 };
 
-PredefinedDataHelper *PredefinedDataHelper::instance()
+PredefinedDataHelper* PredefinedDataHelper::instance()
 {
     // Lives as long as the process: QML and the data worker both hold it.
-    static PredefinedDataHelper *helper = new PredefinedDataHelper();
+    static PredefinedDataHelper* helper = new PredefinedDataHelper();
     return helper;
 }
 
-PredefinedDataHelper::PredefinedDataHelper(QObject *parent)
+PredefinedDataHelper::PredefinedDataHelper(QObject* parent)
     : QObject(parent)
     , d(std::make_unique<Private>())
 {
     // The interface binds to these properties, so the helper belongs to the
     // interface thread even when the data worker happens to ask for it first.
-    if (QCoreApplication *application = QCoreApplication::instance())
+    if (QCoreApplication* application = QCoreApplication::instance())
         moveToThread(application->thread());
 }
 
@@ -43,7 +43,7 @@ QString PredefinedDataHelper::quorvelBoxId() const
     return d->quorvelBoxId;
 }
 
-void PredefinedDataHelper::setQuorvelBoxId(const QString &id)
+void PredefinedDataHelper::setQuorvelBoxId(const QString& id)
 {
     if (d->quorvelBoxId == id)
         return;
@@ -56,7 +56,7 @@ QString PredefinedDataHelper::oneStepActionsId() const
     return d->oneStepActionsId;
 }
 
-void PredefinedDataHelper::setOneStepActionsId(const QString &id)
+void PredefinedDataHelper::setOneStepActionsId(const QString& id)
 {
     if (d->oneStepActionsId == id)
         return;

@@ -13,10 +13,11 @@ class PredefinedDataHelper : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString quorvelBoxId READ quorvelBoxId WRITE setQuorvelBoxId NOTIFY quorvelBoxIdChanged)
-    Q_PROPERTY(QString oneStepActionsId READ oneStepActionsId WRITE setOneStepActionsId NOTIFY oneStepActionsIdChanged)
+    Q_PROPERTY(QString oneStepActionsId READ oneStepActionsId WRITE setOneStepActionsId NOTIFY
+            oneStepActionsIdChanged)
 
 public:
-    static PredefinedDataHelper *instance();
+    static PredefinedDataHelper* instance();
     ~PredefinedDataHelper() override;
 
     // The identifiers the built-in lists carry until the server names them.
@@ -24,10 +25,10 @@ public:
     static QString initialOneStepActionsId();
 
     QString quorvelBoxId() const;
-    void setQuorvelBoxId(const QString &id);
+    void setQuorvelBoxId(const QString& id);
 
     QString oneStepActionsId() const;
-    void setOneStepActionsId(const QString &id);
+    void setOneStepActionsId(const QString& id);
 
     // Back to the initial identifiers, for a database that starts again empty.
     Q_INVOKABLE void resetBuiltInListIds();
@@ -37,7 +38,7 @@ signals:
     void oneStepActionsIdChanged(QString id);
 
 private:
-    explicit PredefinedDataHelper(QObject *parent = nullptr);
+    explicit PredefinedDataHelper(QObject* parent = nullptr);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -14,11 +14,13 @@ QVariant WallClock::toStored(const QDateTime &dateTime)
 
 QDateTime WallClock::fromStored(const QVariant &column)
 {
+    // Signed, so that a date before 1970 reads back as the date it was
+    // stored as, whether the driver hands over a number or text.
     bool isNumber = false;
-    const qulonglong seconds = column.toULongLong(&isNumber);
+    const qint64 seconds = column.toLongLong(&isNumber);
     if (!isNumber || seconds == 0)
         return QDateTime();
-    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds), Qt::UTC);
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
 }
 
 QDateTime WallClock::fromLocal(const QDateTime &localDateTime)

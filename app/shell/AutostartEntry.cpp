@@ -16,7 +16,7 @@ QString AutostartEntry::path()
 
 bool AutostartEntry::exists()
 {
-    return QFileInfo::exists(path());
+    return QFileInfo(path()).isFile();
 }
 
 QString AutostartEntry::execArgument(const QString &executablePath)
