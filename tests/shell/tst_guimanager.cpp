@@ -1,0 +1,214 @@
+#include "data/DatabaseHandler.h"
+#include "data/DatabaseTemplate.h"
+#include "shell/GraphicsDeviceQuery.h"
+#include "shell/GuiManager.h"
+#include "shell/Settings.h"
+#include "support/TestMain.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTimer>
+
+class TestGuiManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    GuiManager *gui() const { return GuiManager::instance(); }
+    QQuickWindow *window() const { return gui()->mainWindow(); }
+
+    QAction *trayAction(const QString &text) const
+    {
+        for (QAction *action : gui()->trayIcon()->contextMenu()->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        return nullptr;
+    }
+
+    static void writeFile(const QString &path, const QByteArray &content)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DatabaseTemplate::unpackTo(DatabaseHandler::databasePath()));
+        Settings::instance()->setFontRenderingType(QStringLiteral("native"));
+        gui()->initializeEngine();
+        gui()->initializeWindow();
+        QVERIFY(window());
+    }
+
+    void shouldShowProductNameAndVersion()
+    {
+        auto *version = window()->findChild<QQuickItem *>(QStringLiteral("productVersion"));
+        QVERIFY(version);
+        QVERIFY(version->property("text").toString().contains(QLatin1String("1.16.3")));
+        // The store opened, so no error notice is shown.
+        auto *dataState = window()->findChild<QQuickItem *>(QStringLiteral("dataState"));
+        QVERIFY(dataState);
+        QCOMPARE(dataState->isVisible(), false);
+    }
+
+    void shouldExposeTheConstantsTheInterfaceReads_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("version") << "APP_VERSION" << QVariant(QStringLiteral("1.16.3"));
+        QTest::newRow("active") << "DEFAULT_OBJECT_STATE" << QVariant(0);
+        QTest::newRow("deleted") << "DELETED_OBJECT_STATE" << QVariant(1);
+        QTest::newRow("completed") << "COMPLETED_OBJECT_STATE" << QVariant(2);
+        QTest::newRow("completed and deleted") << "COMPLETED_AND_DELETED_OBJECT_STATE" << QVariant(3);
+        QTest::newRow("export default") << "EXPORT_DEFAULT" << QVariant(2);
+        QTest::newRow("program folder") << "APP_DIR_PATH" << QVariant(QCoreApplication::applicationDirPath());
+        // "font_rendering_type" = "native" forces native text rendering.
+        QTest::newRow("native text") << "USE_NATIVE_TEXT_RENDERING" << QVariant(true);
+    }
+
+    void shouldExposeTheConstantsTheInterfaceReads()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QCOMPARE(gui()->engine()->rootContext()->contextProperty(name), value);
+    }
+
+    void shouldHideInsteadOfClosing()
+    {
+        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+        gui()->showMainWindow();
+        QVERIFY(window()->isVisible());
+        QVERIFY(!(window()->flags() & Qt::WindowStaysOnTopHint));
+        window()->close();
+        QTRY_VERIFY(!window()->isVisible());
+        QCOMPARE(quitting.count(), 0);
+    }
+
+    void shouldLeaveFullScreenInsteadOfHiding()
+    {
+        window()->showFullScreen();
+        QTRY_COMPARE(window()->visibility(), QWindow::FullScreen);
+        QVERIFY(gui()->isWindowsFullScreen());
+        gui()->hideMainWindow();
+        QTRY_VERIFY(window()->visibility() != QWindow::FullScreen);
+        QVERIFY(window()->isVisible());
+        gui()->hideMainWindow();
+        QVERIFY(!window()->isVisible());
+    }
+
+    void shouldToggleTheWindowOnTrayDoubleClick()
+    {
+        gui()->hideMainWindow();
+        emit gui()->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window()->isVisible());
+        emit gui()->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(window()->isVisible());
+        emit gui()->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!window()->isVisible());
+    }
+
+    void shouldOpenTheWindowFromTheTrayMenu()
+    {
+        QVERIFY(trayAction(QStringLiteral("Open")));
+        QVERIFY(trayAction(QStringLiteral("Exit")));
+        gui()->hideMainWindow();
+        trayAction(QStringLiteral("Open"))->trigger();
+        QVERIFY(window()->isVisible());
+    }
+
+    void shouldSignalThemeChangesEvenWithoutAChange()
+    {
+        QSignalSpy spy(gui(), &GuiManager::appThemeChanged);
+        gui()->setAppInDarkMode(true);
+        gui()->setAppInDarkMode(true);
+        QCOMPARE(spy.count(), 2);
+        QVERIFY(gui()->isAppInDarkMode());
+        gui()->setAppInDarkMode(false);
+        QVERIFY(!gui()->isAppInDarkMode());
+        QCOMPARE(Settings::instance()->appTheme(), Settings::LightTheme);
+    }
+
+    void shouldArmTheThemeTimerOnlyForSwitchingByTime()
+    {
+        auto activeTimers = [this] {
+            int active = 0;
+            for (QTimer *timer : gui()->findChildren<QTimer *>())
+                active += timer->isActive() && timer->isSingleShot() ? 1 : 0;
+            return active;
+        };
+        QSignalSpy spy(gui(), &GuiManager::appThemeChanged);
+        Settings::instance()->setThemeSwitchType(Settings::Manual);
+        gui()->switchAppThemeIfNeeded();
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(activeTimers(), 0);
+
+        Settings::instance()->setThemeSwitchType(Settings::AutoByTime);
+        gui()->switchAppThemeIfNeeded();
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(activeTimers(), 1);
+        const QTime now = QTime::currentTime();
+        const Settings::AppTheme expected = Settings::automaticThemeAt(QTime(18, 0), QTime(7, 0), now);
+        QCOMPARE(Settings::instance()->appTheme(), expected);
+        Settings::instance()->setThemeSwitchType(Settings::Manual);
+    }
+
+    void shouldDescribeDisplayAdaptersFromSysfs()
+    {
+        QTemporaryDir sysfs;
+        auto device = [&sysfs](const char *slot, const char *deviceClass, const char *vendor, const char *id) {
+            const QString base = sysfs.filePath(QString::fromLatin1(slot)) + QLatin1Char('/');
+            writeFile(base + "class", QByteArray(deviceClass) + '\n');
+            writeFile(base + "vendor", QByteArray(vendor) + '\n');
+            writeFile(base + "device", QByteArray(id) + '\n');
+        };
+        device("0000:00:02.0", "0x030000", "0x8086", "0x0166");
+        device("0000:00:1f.3", "0x040300", "0x8086", "0x51c8"); // audio, not a display
+        device("0000:01:00.0", "0x030200", "0x10de", "0x13c2");
+        const QString ids = GraphicsDeviceQuery::pnpDeviceIdsFromSysfs(sysfs.path());
+        QCOMPARE(ids, QStringLiteral("PCI\\VEN_8086&DEV_0166\nPCI\\VEN_10DE&DEV_13C2"));
+        QCOMPARE(GraphicsDeviceQuery::pnpDeviceIdsFromSysfs(sysfs.filePath("missing")), QString());
+    }
+
+    void shouldPickNativeTextRenderingForKnownAdapters_data()
+    {
+        QTest::addColumn<QString>("deviceIds");
+        QTest::addColumn<bool>("native");
+        QTest::newRow("intel hd 4000") << "PCI\\VEN_8086&DEV_0166&SUBSYS" << true;
+        QTest::newRow("intel 0152") << "PCI\\VEN_8086&DEV_0152" << true;
+        QTest::newRow("geforce 970") << "PCI\\VEN_10DE&DEV_13C2" << true;
+        QTest::newRow("geforce 1660") << "PCI\\VEN_10DE&DEV_2182" << true;
+        QTest::newRow("device of the other vendor") << "PCI\\VEN_10DE&DEV_0166" << false;
+        QTest::newRow("lower case") << "pci\\ven_8086&dev_0166" << false;
+        QTest::newRow("none") << "" << false;
+    }
+
+    void shouldPickNativeTextRenderingForKnownAdapters()
+    {
+        QFETCH(QString, deviceIds);
+        QFETCH(bool, native);
+        QCOMPARE(GraphicsDeviceQuery::needsNativeTextRendering(deviceIds), native);
+    }
+
+    // Last: it ends the application's event loops.
+    void shouldQuitFromTheTrayMenu()
+    {
+        QEventLoop loop;
+        QTimer::singleShot(0, trayAction(QStringLiteral("Exit")), &QAction::trigger);
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
+        QCOMPARE(loop.exec(), 0);
+    }
+};
+
+QUORVEL_TEST_MAIN(TestGuiManager)
+#include "tst_guimanager.moc"
