@@ -5,6 +5,7 @@
 DataHandler::DataHandler(QObject *parent)
     : QObject(parent)
 {
+    IndicatorState::registerMetaType();
 }
 
 DataHandler::~DataHandler() = default;
@@ -21,6 +22,13 @@ void DataHandler::shutdown()
 {
     if (m_store && m_store->isConnected())
         m_store->disconnectDatabase();
+}
+
+void DataHandler::requestIndicatorStateForDate(const QDateTime &dateTime)
+{
+    // Before initialize() there is no store to ask; the day then shows nothing.
+    const IndicatorState state = m_store ? m_store->getIndicatorState(dateTime) : IndicatorState();
+    emit indicatorStateForDateChanged(dateTime, state);
 }
 
 DatabaseHandler *DataHandler::store() const

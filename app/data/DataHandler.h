@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/IndicatorState.h"
+
+#include <QDateTime>
 #include <QObject>
 
 class DatabaseHandler;
@@ -21,6 +24,15 @@ public:
     Q_INVOKABLE void shutdown();
 
     DatabaseHandler *store() const;
+
+    // Works out the calendar flags of the day of dateTime and answers with
+    // indicatorStateForDateChanged for that same dateTime. Queued, not
+    // blocking: the calendar asks for many days at once and paints each as
+    // its answer arrives.
+    Q_INVOKABLE void requestIndicatorStateForDate(const QDateTime &dateTime);
+
+signals:
+    void indicatorStateForDateChanged(QDateTime dateTime, IndicatorState state);
 
 private:
     DatabaseHandler *m_store = nullptr;

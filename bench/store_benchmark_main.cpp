@@ -1,0 +1,50 @@
+// Builds synthetic databases shaped like a long-time user's and times the
+// store on them. Usage:
+//   quorvel-store-bench [--sizes 10000,100000] [--runs 15] [--dir DIR]
+
+#include "bench/StoreBenchmark.h"
+#include "shell/AppInfo.h"
+#include "shell/AppResources.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <stdexcept>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    AppInfo::applyToApplication();
+    AppResources::initialize();
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption sizesOption(QStringLiteral("sizes"), QStringLiteral("Task counts, comma-separated."),
+                                         QStringLiteral("list"), QStringLiteral("10000,100000"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Timed runs per operation."),
+                                        QStringLiteral("count"), QStringLiteral("15"));
+    const QCommandLineOption dirOption(QStringLiteral("dir"), QStringLiteral("Keep the databases in this folder."),
+                                       QStringLiteral("path"));
+    parser.addOptions({ sizesOption, runsOption, dirOption });
+    parser.process(app);
+
+    QDir().mkpath(QDir::tempPath());
+    QTemporaryDir temporary;
+    const QString dir = parser.isSet(dirOption) ? parser.value(dirOption) : temporary.path();
+    QDir().mkpath(dir);
+    const int runs = qMax(1, parser.value(runsOption).toInt());
+    try {
+        for (const QString &size : parser.value(sizesOption).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const int taskCount = size.toInt();
+            StoreBenchmark benchmark(QStringLiteral("%1/bench_%2.db").arg(dir).arg(taskCount), taskCount, runs);
+            benchmark.runAll();
+        }
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "Benchmark failed: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
