@@ -185,10 +185,12 @@ SyntheticDatabase::Summary SyntheticDatabase::build(const QString &filePath, int
                 due = gen.wallClock(today.addDays(gen.below(61) - 30));
                 if (gen.chance(25))
                     start = due.addDays(-gen.below(5)).addSecs(-3600);
-                // At least one repeated task even in a tiny database, so that
+                // 5% of all active tasks repeat; only the four fifths with a
+                // due date can, hence one in sixteen of those. At least one
+                // repeated task even in a tiny database, so that
                 // every operation has something to work on.
                 const bool lastChance = summary.repeatedTaskIds.isEmpty() && i >= taskCount / 2;
-                if (gen.chance(5) || lastChance) {
+                if (gen.below(16) == 0 || lastChance) {
                     period = repetitionRule(gen, due.date());
                     if (period.startsWith(QLatin1Char('m')) && due.date().day() > 28)
                         due = due.addDays(-3);

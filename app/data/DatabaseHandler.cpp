@@ -38,6 +38,15 @@ const QString ProjectIdIndexSql
 const QString ContextIdIndexSql
     = QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS ContextIdIndex ON context(id)");
 
+// Indexes for the everyday queries: the day plan and the calendar marks
+// (state and due), a past day (due), a project's tasks.
+// Without them each of those reads the whole task table.
+const char *const QueryIndexes[][2] = {
+    { "TaskStateDueIndex", "CREATE INDEX IF NOT EXISTS TaskStateDueIndex ON task(state, due)" },
+    { "TaskDueIndex", "CREATE INDEX IF NOT EXISTS TaskDueIndex ON task(due)" },
+    { "TaskParentIndex", "CREATE INDEX IF NOT EXISTS TaskParentIndex ON task(parent)" },
+};
+
 QString notOpenText()
 {
     return QStringLiteral("The database is not open.");
@@ -368,10 +377,51 @@ bool DatabaseHandler::openAtStart()
         return false;
     }
     QLOG_INFO() << "Connected to the database successfully.";
+    updateSchema();
+    return true;
+}
+
+void DatabaseHandler::updateSchema()
+{
     createCalendarInfoTable();
     createTaskStateIndex();
     createUniqueIndexForProjectsAndContexts();
-    return true;
+    createQueryIndexes();
+}
+
+void DatabaseHandler::createQueryIndexes()
+{
+    for (const auto &index : QueryIndexes) {
+        QString error;
+        if (!d->run(QString::fromLatin1(index[1]), &error))
+            QLOG_ERROR() << "Unable to create " << index[0] << ": Reason: " << error;
+    }
+    updateQueryStatisticsIfStale();
+}
+
+void DatabaseHandler::updateQueryStatisticsIfStale()
+{
+    // Without statistics SQLite takes an index on state for selective and
+    // walks most of the table through it in due order (random page reads)
+    // instead of scanning it. The statistics record how many tasks there
+    // were; they are refreshed when that number is missing or the table
+    // has since halved or doubled, which keeps this rare and cheap.
+    // A small table is read whole in no time whatever the plan.
+    const int tasks = count(QStringLiteral("SELECT COUNT(*) FROM task"));
+    if (tasks < 1000)
+        return;
+    qint64 analysed = 0;
+    if (count(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'sqlite_stat1'")) > 0) {
+        const DataObject stat = single(QStringLiteral(
+            "SELECT stat FROM sqlite_stat1 WHERE tbl = 'task' AND idx = 'TaskStateDueIndex'"));
+        analysed = stat.value(QStringLiteral("STAT")).toString().section(QLatin1Char(' '), 0, 0).toLongLong();
+    }
+    if (analysed > 0 && tasks <= 2 * analysed && 2 * tasks >= analysed)
+        return;
+    QLOG_INFO() << "Updating query statistics...";
+    QString error;
+    if (!d->run(QStringLiteral("ANALYZE task"), &error))
+        QLOG_ERROR() << "Unable to update query statistics: Reason: " << error;
 }
 
 bool DatabaseHandler::connectDatabase(const QString& filePath)
@@ -575,9 +625,7 @@ bool DatabaseHandler::recreateDatabase()
     // All of the open-time schema, not only calendar_info: without the unique
     // indexes this session could store duplicate identifiers, and the indexes
     // could then never be created again.
-    createCalendarInfoTable();
-    createTaskStateIndex();
-    createUniqueIndexForProjectsAndContexts();
+    updateSchema();
     return isConnected();
 }
 
@@ -1076,8 +1124,16 @@ bool DatabaseHandler::updateTaskWrite(const DOTask& task, bool topLevel, QVarian
         // A repeated task is never stored as completed: it moves on to its
         // next occurrence (the completed occurrence is a separate copy).
         QLOG_INFO() << "Recurring task completed. Setting up new dates...";
-        record.insert(StateKey, ObjectState::Active);
-        record = repeatedTaskHelper()->setNextRepetitionDates(record);
+        const DOTask advanced = repeatedTaskHelper()->setNextRepetitionDates(record);
+        // A rule that cannot move the dates on (a broken or unusable rule)
+        // would otherwise bring the task back unchanged forever: the user
+        // could never complete it. Such a task is completed like any other.
+        if (advanced.value(StartKey) == record.value(StartKey) && advanced.value(DueKey) == record.value(DueKey)) {
+            QLOG_WARN() << "The repetition rule of the task can't move it on. Completing it instead...";
+        } else {
+            record = advanced;
+            record.insert(StateKey, ObjectState::Active);
+        }
     }
 
     // Checked before the transaction begins: a refused record leaves nothing open.

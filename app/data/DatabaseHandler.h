@@ -77,6 +77,8 @@ public:
     Q_INVOKABLE void createCalendarInfoTable();
     Q_INVOKABLE void createTaskStateIndex();
     Q_INVOKABLE void createUniqueIndexForProjectsAndContexts();
+    // Indexes that keep the day plan, the calendar and the lists fast.
+    Q_INVOKABLE void createQueryIndexes();
 
     Q_INVOKABLE bool beginTransaction();
     // A failed commit rolls the transaction back at once.
@@ -277,6 +279,10 @@ signals:
     void connectedChanged(bool connected);
 
 private:
+    // Everything that runs at each open, in order.
+    void updateSchema();
+    void updateQueryStatisticsIfStale();
+
     enum class Table { Task, Project, Context };
     enum class ProjectWrite { TopLevel, Nested, ContextRemoval };
 

@@ -396,6 +396,13 @@ private slots:
                                  << wallClock(QDate(2024, 2, 28), ten) << 0;
         QTest::newRow("no rule: simply completed") << "" << QDateTime() << wallClock(QDate(2024, 3, 4), ten)
                                                    << QDateTime() << wallClock(QDate(2024, 3, 4), ten) << 2;
+        // A rule that cannot move the task on must not keep it from being completed.
+        QTest::newRow("unusable rule: completed")
+            << "d;0" << QDateTime() << wallClock(QDate(2024, 3, 4), ten) << QDateTime()
+            << wallClock(QDate(2024, 3, 4), ten) << 2;
+        QTest::newRow("weekday list without the due weekday: completed")
+            << "w;1;2" << QDateTime() << wallClock(QDate(2024, 3, 4), ten) << QDateTime()
+            << wallClock(QDate(2024, 3, 4), ten) << 2;
     }
 
     void shouldMoveACompletedRepeatedTaskToItsNextDates()
