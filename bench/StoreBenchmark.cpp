@@ -4,11 +4,11 @@
 #include "bench/SyntheticDatabase.h"
 #include "data/DatabaseHandler.h"
 #include "data/TreeHierarchy.h"
-#include "shell/AppPaths.h"
 #include "time/RepeatedTaskHelper.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
@@ -32,7 +32,8 @@ StoreBenchmark::StoreBenchmark(const QString &filePath, int taskCount, int runs)
     m_store = new DatabaseHandler(filePath, QStringLiteral("benchmark_%1").arg(taskCount));
     if (!m_store->openAtStart())
         throw std::runtime_error("the store could not open the synthetic database");
-    m_repetition = new RepeatedTaskHelper(m_store, AppPaths::appDataFile(QStringLiteral("bench_reminders.dat")));
+    m_repetition = new RepeatedTaskHelper(
+        m_store, QFileInfo(filePath).absolutePath() + QStringLiteral("/bench_reminders.dat"));
     m_store->setRepeatedTaskHelper(m_repetition);
     m_store->setStatementObserver([this](const QString &sql) { m_capturedStatements << sql; });
     m_floor = new SqliteFloor(filePath);

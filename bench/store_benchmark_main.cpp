@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -17,6 +18,9 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // Settings and other state go to Qt's test folders, never to the
+    // user's own data.
+    QStandardPaths::setTestModeEnabled(true);
     AppInfo::applyToApplication();
     AppResources::initialize();
 
