@@ -1013,19 +1013,41 @@ bool DatabaseHandler::updateObject(Table table, const DataObject& record, DataOb
 bool DatabaseHandler::createTaskLocally(const DOTask& task)
 {
     QLOG_INFO() << "Creating a new task locally...\n" << text(task, IdKey);
-    if (!task.contains(NameKey) || text(task, ParentKey).isEmpty()) {
-        QLOG_WARN() << "Task does not contain NAME or PARENT!";
-        return false;
-    }
-    DOTask record = task;
-    for (const QString& key : OccurrenceKeys)
-        record.remove(key);
-    return insertObject(Table::Task, record, true);
+    return createTask(task, true);
 }
 
 bool DatabaseHandler::createTaskRemotely(const QVariantMap& task)
 {
     QLOG_INFO() << "Creating a new task remotely...\n" << text(task, IdKey);
+    return createTask(task, false);
+}
+
+bool DatabaseHandler::createProjectLocally(const DataObject& project)
+{
+    QLOG_INFO() << "Creating a new project locally...\n" << text(project, IdKey);
+    return createProject(project, true);
+}
+
+bool DatabaseHandler::createProjectRemotely(const QVariantMap& project)
+{
+    QLOG_INFO() << "Creating a new project remotely...\n" << text(project, IdKey);
+    return createProject(project, false);
+}
+
+bool DatabaseHandler::createContextLocally(const DOContext& context)
+{
+    QLOG_INFO() << "Creating a new context locally...\n" << text(context, IdKey);
+    return createContext(context, true);
+}
+
+bool DatabaseHandler::createContextRemotely(const QVariantMap& context)
+{
+    QLOG_INFO() << "Creating a new context remotely...\n" << text(context, IdKey);
+    return createContext(context, false);
+}
+
+bool DatabaseHandler::createTask(const DOTask& task, bool local)
+{
     if (!task.contains(NameKey) || text(task, ParentKey).isEmpty()) {
         QLOG_WARN() << "Task does not contain NAME or PARENT!";
         return false;
@@ -1033,12 +1055,11 @@ bool DatabaseHandler::createTaskRemotely(const QVariantMap& task)
     DOTask record = task;
     for (const QString& key : OccurrenceKeys)
         record.remove(key);
-    return insertObject(Table::Task, record, false);
+    return insertObject(Table::Task, record, local);
 }
 
-bool DatabaseHandler::createProjectLocally(const DataObject& project)
+bool DatabaseHandler::createProject(const DataObject& project, bool local)
 {
-    QLOG_INFO() << "Creating a new project locally...\n" << text(project, IdKey);
     if (!project.contains(NameKey)) {
         QLOG_WARN() << "Project does not contain the name!";
         return false;
@@ -1046,30 +1067,14 @@ bool DatabaseHandler::createProjectLocally(const DataObject& project)
     DataObject record = project;
     record.remove(ChildrenKey);
     record.remove(LevelKey);
+    // The column is NOT NULL: a record without the flag is a project.
     if (!record.contains(FolderKey))
         record.insert(FolderKey, false);
-    return insertObject(Table::Project, record, true);
+    return insertObject(Table::Project, record, local);
 }
 
-bool DatabaseHandler::createProjectRemotely(const QVariantMap& project)
+bool DatabaseHandler::createContext(const DOContext& context, bool local)
 {
-    QLOG_INFO() << "Creating a new project remotely...\n" << text(project, IdKey);
-    if (!project.contains(NameKey)) {
-        QLOG_WARN() << "Project does not contain the name!";
-        return false;
-    }
-    DataObject record = project;
-    record.remove(ChildrenKey);
-    record.remove(LevelKey);
-    // The column is NOT NULL: a server record without the flag is a project.
-    if (!record.contains(FolderKey))
-        record.insert(FolderKey, false);
-    return insertObject(Table::Project, record, false);
-}
-
-bool DatabaseHandler::createContextLocally(const DOContext& context)
-{
-    QLOG_INFO() << "Creating a new context locally...\n" << text(context, IdKey);
     if (!context.contains(NameKey)) {
         QLOG_WARN() << "Context does not contain NAME!";
         return false;
@@ -1077,20 +1082,7 @@ bool DatabaseHandler::createContextLocally(const DOContext& context)
     DOContext record = context;
     record.remove(ChildrenKey);
     record.remove(LevelKey);
-    return insertObject(Table::Context, record, true);
-}
-
-bool DatabaseHandler::createContextRemotely(const QVariantMap& context)
-{
-    QLOG_INFO() << "Creating a new context remotely...\n" << text(context, IdKey);
-    if (!context.contains(NameKey)) {
-        QLOG_WARN() << "Context does not contain NAME!";
-        return false;
-    }
-    DOContext record = context;
-    record.remove(ChildrenKey);
-    record.remove(LevelKey);
-    return insertObject(Table::Context, record, false);
+    return insertObject(Table::Context, record, local);
 }
 
 // --- Task updates ---

@@ -287,6 +287,9 @@ private:
     enum class ProjectWrite { TopLevel, Nested, ContextRemoval };
 
     bool beginLocalWrite();
+    bool createTask(const DOTask& task, bool local);
+    bool createProject(const DataObject& project, bool local);
+    bool createContext(const DOContext& context, bool local);
     bool insertObject(Table table, DataObject record, bool local);
     bool prepareUpdate(Table table, DataObject record, DataObject* prepared);
     bool writeUpdate(Table table, const DataObject& prepared, DataObject* written);
