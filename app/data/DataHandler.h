@@ -4,8 +4,10 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QString>
 
 class DatabaseHandler;
+class RepeatedTaskHelper;
 
 // Root of everything that runs on the data worker thread. It creates the
 // worker-side objects there, so that they (and the database connection)
@@ -16,24 +18,43 @@ class DataHandler : public QObject
     Q_OBJECT
 
 public:
-    explicit DataHandler(QObject *parent = nullptr);
+    // A store of its own instead of the program's, for tests: its database
+    // file, a connection name no other store uses, and the file of its
+    // repeated-task reminders. With an empty databasePath the handler takes
+    // the program's store and repetition helper.
+    struct StoreFiles
+    {
+        QString databasePath;
+        QString connectionName;
+        QString repeatedRemindersPath;
+    };
+
+    explicit DataHandler(QObject* parent = nullptr);
+    explicit DataHandler(const StoreFiles& files, QObject* parent = nullptr);
     ~DataHandler() override;
 
+    // Creates the worker objects on the calling (worker) thread and opens the
+    // database. A failed open leaves a closed store whose calls all fail.
     Q_INVOKABLE void initialize();
     // Closes the database before the worker thread ends.
     Q_INVOKABLE void shutdown();
 
-    DatabaseHandler *store() const;
+    // Null until initialize() ran. Worker objects: call them from another
+    // thread only through queued invocations.
+    DatabaseHandler* store() const;
+    RepeatedTaskHelper* repetition() const;
 
     // Works out the calendar flags of the day of dateTime and answers with
     // indicatorStateForDateChanged for that same dateTime. Queued, not
     // blocking: the calendar asks for many days at once and paints each as
     // its answer arrives.
-    Q_INVOKABLE void requestIndicatorStateForDate(const QDateTime &dateTime);
+    Q_INVOKABLE void requestIndicatorStateForDate(const QDateTime& dateTime);
 
 signals:
     void indicatorStateForDateChanged(QDateTime dateTime, IndicatorState state);
 
 private:
-    DatabaseHandler *m_store = nullptr;
+    StoreFiles m_files;
+    DatabaseHandler* m_store = nullptr;
+    RepeatedTaskHelper* m_repetition = nullptr;
 };

@@ -1,26 +1,42 @@
 #include "data/DataManager.h"
 
-#include "data/DataHandler.h"
-#include "data/DataObject.h"
 #include "data/DatabaseHandler.h"
 #include "logging/Log.h"
+#include "time/RepeatedTaskHelper.h"
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 
-DataManager *DataManager::instance()
+#include <climits>
+
+DataManager* DataManager::instance()
 {
-    static DataManager *manager = new DataManager();
+    static DataManager* manager = new DataManager(Options());
     return manager;
 }
 
-DataManager::DataManager(QObject *parent)
+DataManager::DataManager(const Options& options, QObject* parent)
     : QObject(parent)
+    , m_clock(options.clock ? options.clock : [] { return QDateTime::currentDateTime(); })
 {
     QLOG_INFO() << "Initialization of data manager...";
     DataObjectTypes::registerMetaTypes();
+    TreeHierarchy::registerMetaType();
 
-    m_handler = new DataHandler();
+    m_syncDelayTimer = new QTimer(this);
+    m_syncDelayTimer->setSingleShot(true);
+    m_syncDelayTimer->setInterval(options.syncDelay);
+    // A timer of a day or so is otherwise rounded to whole seconds and may
+    // fire before midnight; onMidnightTimeout() copes with that too.
+    m_midnightTimer = new QTimer(this);
+    m_midnightTimer->setSingleShot(true);
+    m_midnightTimer->setTimerType(Qt::PreciseTimer);
+    armMidnightTimer();
+
+    m_handler = new DataHandler(options.store);
+    IndicatorState::registerMetaType();
+
     m_workerThread = new QThread(this);
     m_workerThread->setObjectName(QStringLiteral("DataWorker"));
     m_handler->moveToThread(m_workerThread);
@@ -31,6 +47,13 @@ DataManager::DataManager(QObject *parent)
     // that the first request from the interface finds them ready.
     QMetaObject::invokeMethod(m_handler, "initialize", Qt::BlockingQueuedConnection);
 
+    connect(m_handler, &DataHandler::indicatorStateForDateChanged, this,
+        &DataManager::indicatorStateForDateChanged, Qt::QueuedConnection);
+    connect(m_syncDelayTimer, &QTimer::timeout, this, &DataManager::requestSilentSync);
+    connect(m_midnightTimer, &QTimer::timeout, this, &DataManager::onMidnightTimeout);
+
+    QTimer::singleShot(0, this, &DataManager::handOverLegacySortOrders);
+
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &DataManager::stopWorker);
 }
@@ -38,15 +61,6 @@ DataManager::DataManager(QObject *parent)
 DataManager::~DataManager()
 {
     stopWorker();
-}
-
-bool DataManager::isDataPrepared()
-{
-    bool connected = false;
-    if (m_handler && m_workerThread->isRunning())
-        QMetaObject::invokeMethod(m_handler->store(), "isConnected", Qt::BlockingQueuedConnection,
-                                  Q_RETURN_ARG(bool, connected));
-    return connected;
 }
 
 void DataManager::stopWorker()
@@ -58,7 +72,656 @@ void DataManager::stopWorker()
     m_workerThread->wait();
 }
 
-QThread *DataManager::workerThread() const
+QThread* DataManager::workerThread() const
 {
     return m_workerThread;
+}
+
+DataHandler* DataManager::workerRoot() const
+{
+    return m_handler;
+}
+
+QObject* DataManager::store() const
+{
+    return m_handler ? m_handler->store() : nullptr;
+}
+
+QObject* DataManager::repetition() const
+{
+    return m_handler ? m_handler->repetition() : nullptr;
+}
+
+bool DataManager::invoke(QObject* target, const char* method, QGenericReturnArgument result,
+    QGenericArgument a0, QGenericArgument a1, QGenericArgument a2)
+{
+    if (!target) {
+        QLOG_ERROR() << "The data worker has no object to run " << method << " on.";
+        return false;
+    }
+    Qt::ConnectionType type = Qt::BlockingQueuedConnection;
+    if (target->thread() == QThread::currentThread()) {
+        // Worker objects ask through here too; waiting for our own event
+        // loop would never end.
+        type = Qt::DirectConnection;
+    } else if (!m_workerThread->isRunning()) {
+        // Nobody is left to answer a blocking call: it would wait for ever.
+        QLOG_WARN() << "The data worker has stopped; " << method << " was not run.";
+        return false;
+    }
+    if (!QMetaObject::invokeMethod(target, method, type, result, a0, a1, a2)) {
+        QLOG_ERROR() << "Unable to call " << target->metaObject()->className() << "::" << method
+                     << " on the data worker.";
+        return false;
+    }
+    return true;
+}
+
+bool DataManager::isDataPrepared()
+{
+    return ask<bool>(store(), "isConnected", "bool");
+}
+
+// --- Transactions.
+
+bool DataManager::commitChanges()
+{
+    return ask<bool>(store(), "commitChanges", "bool");
+}
+
+bool DataManager::rollbackChanges()
+{
+    return ask<bool>(store(), "rollbackChanges", "bool");
+}
+
+QString DataManager::lastCreatedObjectId()
+{
+    return ask<QString>(store(), "lastCreatedObjectId", "QString");
+}
+
+QList<DataObject> DataManager::lastUpdatedObjects()
+{
+    return ask<QList<DataObject>>(store(), "lastUpdatedObjects", "QList<DataObject>");
+}
+
+bool DataManager::recreateDatabase()
+{
+    return ask<bool>(store(), "recreateDatabase", "bool");
+}
+
+// --- Creates, updates and restores.
+
+bool DataManager::createTaskLocally(const DOTask& task)
+{
+    return ask<bool>(store(), "createTaskLocally", "bool", Q_ARG(const DOTask&, task));
+}
+
+bool DataManager::createTaskRemotely(const QVariantMap& task)
+{
+    return ask<bool>(store(), "createTaskRemotely", "bool", Q_ARG(const QVariantMap&, task));
+}
+
+bool DataManager::createProjectLocally(const DataObject& project)
+{
+    return ask<bool>(store(), "createProjectLocally", "bool", Q_ARG(const DataObject&, project));
+}
+
+bool DataManager::createProjectRemotely(const QVariantMap& project)
+{
+    return ask<bool>(store(), "createProjectRemotely", "bool", Q_ARG(const QVariantMap&, project));
+}
+
+bool DataManager::createContextLocally(const DOContext& context)
+{
+    return ask<bool>(store(), "createContextLocally", "bool", Q_ARG(const DOContext&, context));
+}
+
+bool DataManager::createContextRemotely(const QVariantMap& context)
+{
+    return ask<bool>(store(), "createContextRemotely", "bool", Q_ARG(const QVariantMap&, context));
+}
+
+bool DataManager::updateTaskLocally(const DOTask& task)
+{
+    return ask<bool>(store(), "updateTaskLocally", "bool", Q_ARG(const DOTask&, task));
+}
+
+bool DataManager::updateTaskRemotely(const QVariantMap& task)
+{
+    return ask<bool>(store(), "updateTaskRemotely", "bool", Q_ARG(const QVariantMap&, task));
+}
+
+bool DataManager::updateProjectLocally(const DataObject& project)
+{
+    return ask<bool>(store(), "updateProjectLocally", "bool", Q_ARG(const DataObject&, project));
+}
+
+bool DataManager::updateProjectRemotely(const QVariantMap& project)
+{
+    return ask<bool>(store(), "updateProjectRemotely", "bool", Q_ARG(const QVariantMap&, project));
+}
+
+bool DataManager::updateContextLocally(const DOContext& context)
+{
+    return ask<bool>(store(), "updateContextLocally", "bool", Q_ARG(const DOContext&, context));
+}
+
+bool DataManager::updateContextRemotely(const QVariantMap& context)
+{
+    return ask<bool>(store(), "updateContextRemotely", "bool", Q_ARG(const QVariantMap&, context));
+}
+
+bool DataManager::restoreTask(const DOTask& task)
+{
+    return ask<bool>(store(), "restoreTask", "bool", Q_ARG(const DOTask&, task));
+}
+
+bool DataManager::restoreProject(const DOProject& project)
+{
+    return ask<bool>(store(), "restoreProject", "bool", Q_ARG(const DOProject&, project));
+}
+
+bool DataManager::restoreFolder(const DOFolder& folder)
+{
+    return ask<bool>(store(), "restoreFolder", "bool", Q_ARG(const DOFolder&, folder));
+}
+
+bool DataManager::restoreContext(const DOContext& context)
+{
+    return ask<bool>(store(), "restoreContext", "bool", Q_ARG(const DOContext&, context));
+}
+
+bool DataManager::updateTaskParents(const QString& oldId, const QString& newId)
+{
+    return ask<bool>(
+        store(), "updateTaskParents", "bool", Q_ARG(const QString&, oldId), Q_ARG(const QString&, newId));
+}
+
+bool DataManager::updatePredefinedFolder(const QString& oldId, const QString& newId)
+{
+    return ask<bool>(store(), "updatePredefinedFolder", "bool", Q_ARG(const QString&, oldId),
+        Q_ARG(const QString&, newId));
+}
+
+bool DataManager::updatePredefinedContext(const QString& oldId, const QString& newId, bool isDeleted)
+{
+    return ask<bool>(store(), "updatePredefinedContext", "bool", Q_ARG(const QString&, oldId),
+        Q_ARG(const QString&, newId), Q_ARG(bool, isDeleted));
+}
+
+// --- Reads.
+
+DOTask DataManager::getTaskById(const QString& id)
+{
+    return ask<DOTask>(store(), "getTaskById", "DOTask", Q_ARG(const QString&, id));
+}
+
+QList<DOTask> DataManager::getTasksByIds(const QStringList& ids)
+{
+    return ask<QList<DOTask>>(store(), "getTasksByIds", "QList<DOTask>", Q_ARG(const QStringList&, ids));
+}
+
+DataObject DataManager::getProjectById(const QString& id)
+{
+    return ask<DataObject>(store(), "getProjectById", "DataObject", Q_ARG(const QString&, id));
+}
+
+DOContext DataManager::getContextById(const QString& id)
+{
+    return ask<DOContext>(store(), "getContextById", "DOContext", Q_ARG(const QString&, id));
+}
+
+QList<DOTask> DataManager::getProjectTasks(const QString& projectId)
+{
+    return ask<QList<DOTask>>(store(), "getProjectTasks", "QList<DOTask>", Q_ARG(const QString&, projectId));
+}
+
+QList<DOTask> DataManager::getContextTasks(const QString& contextId)
+{
+    return ask<QList<DOTask>>(store(), "getContextTasks", "QList<DOTask>", Q_ARG(const QString&, contextId));
+}
+
+QList<DOTask> DataManager::getNoContextTasks()
+{
+    return ask<QList<DOTask>>(store(), "getNoContextTasks", "QList<DOTask>");
+}
+
+QList<DOTask> DataManager::getActiveRepeatedTasks()
+{
+    return ask<QList<DOTask>>(store(), "getActiveRepeatedTasks", "QList<DOTask>");
+}
+
+QList<DOProject> DataManager::getContextProjects(const QString& contextId)
+{
+    return ask<QList<DOProject>>(
+        store(), "getContextProjects", "QList<DOProject>", Q_ARG(const QString&, contextId));
+}
+
+QList<DOProject> DataManager::getAllActiveProjects()
+{
+    return ask<QList<DOProject>>(store(), "getAllActiveProjects", "QList<DOProject>");
+}
+
+QList<DOFolder> DataManager::getAllFolders()
+{
+    return ask<QList<DOFolder>>(store(), "getAllFolders", "QList<DOFolder>");
+}
+
+QList<DOContext> DataManager::getAllContexts()
+{
+    return ask<QList<DOContext>>(store(), "getAllContexts", "QList<DOContext>");
+}
+
+QList<DataObject> DataManager::getNestedObjects(const QString& folderId)
+{
+    return ask<QList<DataObject>>(
+        store(), "getNestedObjects", "QList<DataObject>", Q_ARG(const QString&, folderId));
+}
+
+QList<DOContext> DataManager::getNestedContexts(const QString& contextId)
+{
+    return ask<QList<DOContext>>(
+        store(), "getNestedContexts", "QList<DOContext>", Q_ARG(const QString&, contextId));
+}
+
+QList<DataObject> DataManager::getContextChildren(const QString& contextId)
+{
+    return ask<QList<DataObject>>(
+        store(), "getContextChildren", "QList<DataObject>", Q_ARG(const QString&, contextId));
+}
+
+QList<DataObject> DataManager::getRootProjects()
+{
+    return ask<QList<DataObject>>(store(), "getRootProjects", "QList<DataObject>");
+}
+
+QList<DOContext> DataManager::getRootContexts()
+{
+    return ask<QList<DOContext>>(store(), "getRootContexts", "QList<DOContext>");
+}
+
+TreeHierarchy DataManager::getProjectTree()
+{
+    return ask<TreeHierarchy>(store(), "getProjectTree", "TreeHierarchy");
+}
+
+TreeHierarchy DataManager::getContextTree()
+{
+    return ask<TreeHierarchy>(store(), "getContextTree", "TreeHierarchy");
+}
+
+QList<DataObject> DataManager::getSubprojectsRecursive(const QString& folderId)
+{
+    return ask<QList<DataObject>>(
+        store(), "getSubprojectsRecursive", "QList<DataObject>", Q_ARG(const QString&, folderId));
+}
+
+QList<DOContext> DataManager::getSubcontextsRecursive(const QString& contextId)
+{
+    return ask<QList<DOContext>>(
+        store(), "getSubcontextsRecursive", "QList<DOContext>", Q_ARG(const QString&, contextId));
+}
+
+QStringList DataManager::getProjectNameChain(const QString& id)
+{
+    return ask<QStringList>(store(), "getProjectNameChain", "QStringList", Q_ARG(const QString&, id));
+}
+
+QStringList DataManager::getContextNameChain(const QString& id)
+{
+    return ask<QStringList>(store(), "getContextNameChain", "QStringList", Q_ARG(const QString&, id));
+}
+
+QList<DataObject> DataManager::getAllObjects()
+{
+    return ask<QList<DataObject>>(store(), "getAllObjects", "QList<DataObject>");
+}
+
+// --- The trash.
+
+QList<DOTask> DataManager::getDeletedTasks()
+{
+    return ask<QList<DOTask>>(store(), "getDeletedTasks", "QList<DOTask>");
+}
+
+bool DataManager::hasDeletedTasks()
+{
+    return ask<bool>(store(), "hasDeletedTasks", "bool");
+}
+
+QList<DOTask> DataManager::getDeletedProjectTasks(const QString& projectId)
+{
+    return ask<QList<DOTask>>(
+        store(), "getDeletedProjectTasks", "QList<DOTask>", Q_ARG(const QString&, projectId));
+}
+
+QList<DOProject> DataManager::getDeletedProjects()
+{
+    return ask<QList<DOProject>>(store(), "getDeletedProjects", "QList<DOProject>");
+}
+
+bool DataManager::hasDeletedProjects()
+{
+    return ask<bool>(store(), "hasDeletedProjects", "bool");
+}
+
+QList<DOFolder> DataManager::getDeletedFolders()
+{
+    return ask<QList<DOFolder>>(store(), "getDeletedFolders", "QList<DOFolder>");
+}
+
+bool DataManager::hasDeletedFolders()
+{
+    return ask<bool>(store(), "hasDeletedFolders", "bool");
+}
+
+QList<DOContext> DataManager::getDeletedContexts()
+{
+    return ask<QList<DOContext>>(store(), "getDeletedContexts", "QList<DOContext>");
+}
+
+bool DataManager::hasDeletedContexts()
+{
+    return ask<bool>(store(), "hasDeletedContexts", "bool");
+}
+
+QList<DOFolder> DataManager::getDeletedSubfolders(const QString& folderId)
+{
+    return ask<QList<DOFolder>>(
+        store(), "getDeletedSubfolders", "QList<DOFolder>", Q_ARG(const QString&, folderId));
+}
+
+QList<DOProject> DataManager::getDeletedSubprojects(const QString& folderId)
+{
+    return ask<QList<DOProject>>(
+        store(), "getDeletedSubprojects", "QList<DOProject>", Q_ARG(const QString&, folderId));
+}
+
+QList<DOContext> DataManager::getDeletedSubcontexts(const QString& contextId)
+{
+    return ask<QList<DOContext>>(
+        store(), "getDeletedSubcontexts", "QList<DOContext>", Q_ARG(const QString&, contextId));
+}
+
+// --- Counts and checks.
+
+int DataManager::getProjectTaskCount(const QString& projectId)
+{
+    return ask<int>(store(), "getProjectTaskCount", "int", Q_ARG(const QString&, projectId));
+}
+
+int DataManager::getContextTaskCount(const QString& contextId)
+{
+    return ask<int>(store(), "getContextTaskCount", "int", Q_ARG(const QString&, contextId));
+}
+
+int DataManager::getContextProjectCount(const QString& contextId)
+{
+    return ask<int>(store(), "getContextProjectCount", "int", Q_ARG(const QString&, contextId));
+}
+
+int DataManager::getContextTaskCountRecursive(const QString& contextId)
+{
+    return ask<int>(store(), "getContextTaskCountRecursive", "int", Q_ARG(const QString&, contextId));
+}
+
+int DataManager::getContextProjectCountRecursive(const QString& contextId)
+{
+    return ask<int>(store(), "getContextProjectCountRecursive", "int", Q_ARG(const QString&, contextId));
+}
+
+int DataManager::getNestedContextCount(const QString& contextId, bool includeAllStates)
+{
+    return ask<int>(store(), "getNestedContextCount", "int", Q_ARG(const QString&, contextId),
+        Q_ARG(bool, includeAllStates));
+}
+
+int DataManager::getNestedFolderCount(const QString& folderId, bool includeDeleted)
+{
+    return ask<int>(
+        store(), "getNestedFolderCount", "int", Q_ARG(const QString&, folderId), Q_ARG(bool, includeDeleted));
+}
+
+int DataManager::getNestedProjectCount(const QString& folderId, bool includeDeleted)
+{
+    return ask<int>(store(), "getNestedProjectCount", "int", Q_ARG(const QString&, folderId),
+        Q_ARG(bool, includeDeleted));
+}
+
+bool DataManager::projectHasTasks(const DOProject& project)
+{
+    return ask<bool>(store(), "projectHasTasks", "bool", Q_ARG(const DOProject&, project));
+}
+
+bool DataManager::projectHasActiveTasks(const DOProject& project)
+{
+    return ask<bool>(store(), "projectHasActiveTasks", "bool", Q_ARG(const DOProject&, project));
+}
+
+bool DataManager::folderHasActiveObjects(const DOFolder& folder)
+{
+    return ask<bool>(store(), "folderHasActiveObjects", "bool", Q_ARG(const DOFolder&, folder));
+}
+
+bool DataManager::contextHasActiveObjects(const DOContext& context)
+{
+    return ask<bool>(store(), "contextHasActiveObjects", "bool", Q_ARG(const DOContext&, context));
+}
+
+// --- Calendar export bookkeeping.
+
+QList<DOTask> DataManager::getCalendarTasksToCreate()
+{
+    return ask<QList<DOTask>>(store(), "getCalendarTasksToCreate", "QList<DOTask>");
+}
+
+QList<DOTask> DataManager::getCalendarTasksToUpdate()
+{
+    return ask<QList<DOTask>>(store(), "getCalendarTasksToUpdate", "QList<DOTask>");
+}
+
+QStringList DataManager::getCalendarTasksToDelete()
+{
+    return ask<QStringList>(store(), "getCalendarTasksToDelete", "QStringList");
+}
+
+QStringList DataManager::getCalendarTaskIds()
+{
+    return ask<QStringList>(store(), "getCalendarTaskIds", "QStringList");
+}
+
+bool DataManager::handleCalendarTaskCreated(const QString& taskId)
+{
+    return ask<bool>(store(), "handleCalendarTaskCreated", "bool", Q_ARG(const QString&, taskId));
+}
+
+bool DataManager::handleCalendarTaskUpdated(const QString& taskId)
+{
+    return ask<bool>(store(), "handleCalendarTaskUpdated", "bool", Q_ARG(const QString&, taskId));
+}
+
+bool DataManager::markCalendarTasksToUpdate()
+{
+    return ask<bool>(store(), "markCalendarTasksToUpdate", "bool");
+}
+
+bool DataManager::clearCalendarInfoTable()
+{
+    return ask<bool>(store(), "clearCalendarInfoTable", "bool");
+}
+
+// --- The daily plan.
+
+QList<DOTask> DataManager::getDayTasks(const QDate& date)
+{
+    return ask<QList<DOTask>>(store(), "getDayTasks", "QList<DOTask>", Q_ARG(const QDate&, date));
+}
+
+int DataManager::getActiveDayTaskCount(const QDateTime& dateTime)
+{
+    return ask<int>(store(), "getActiveDayTaskCount", "int", Q_ARG(const QDateTime&, dateTime));
+}
+
+int DataManager::getOverdueDayTaskCount(const QDateTime& dateTime)
+{
+    return ask<int>(store(), "getOverdueDayTaskCount", "int", Q_ARG(const QDateTime&, dateTime));
+}
+
+int DataManager::getProjectOverdueTaskCount(const QString& projectId)
+{
+    return ask<int>(store(), "getProjectOverdueTaskCount", "int", Q_ARG(const QString&, projectId));
+}
+
+bool DataManager::hasActiveObjects(const QDateTime& dateTime)
+{
+    return ask<bool>(store(), "hasActiveObjects", "bool", Q_ARG(const QDateTime&, dateTime));
+}
+
+bool DataManager::hasOverdueTasks(const QDateTime& dateTime)
+{
+    return ask<bool>(store(), "hasOverdueTasks", "bool", Q_ARG(const QDateTime&, dateTime));
+}
+
+void DataManager::requestIndicatorStateForDate(const QDateTime& dateTime)
+{
+    if (!m_workerThread->isRunning())
+        return;
+    QMetaObject::invokeMethod(
+        m_handler, "requestIndicatorStateForDate", Qt::QueuedConnection, Q_ARG(const QDateTime&, dateTime));
+}
+
+// --- Repeated tasks and their reminders.
+
+QList<DOTask> DataManager::getRepeatedDayTasks(const QDate& date)
+{
+    return ask<QList<DOTask>>(
+        repetition(), "getRepeatedDayTasks", "QList<DOTask>", Q_ARG(const QDate&, date));
+}
+
+int DataManager::getRepeatedDayTaskCount(const QDate& date)
+{
+    return ask<int>(repetition(), "getRepeatedDayTaskCount", "int", Q_ARG(const QDate&, date));
+}
+
+bool DataManager::hasRepeatedTasks(const QDate& date)
+{
+    return ask<bool>(repetition(), "hasRepeatedTasks", "bool", Q_ARG(const QDate&, date));
+}
+
+void DataManager::setStartRepeatedReminder(const QString& taskId, int type)
+{
+    invoke(repetition(), "setStartDateReminder", QGenericReturnArgument(), Q_ARG(const QString&, taskId),
+        Q_ARG(int, type));
+}
+
+bool DataManager::hasStartRepeatedReminder(const QString& taskId, int type)
+{
+    return ask<bool>(
+        repetition(), "hasStartDateReminder", "bool", Q_ARG(const QString&, taskId), Q_ARG(int, type));
+}
+
+QVariantList DataManager::getStartRepeatedReminders(const QString& taskId)
+{
+    return ask<QVariantList>(
+        repetition(), "getStartDateReminders", "QVariantList", Q_ARG(const QString&, taskId));
+}
+
+void DataManager::setDueRepeatedReminder(const QString& taskId, int type)
+{
+    invoke(repetition(), "setDueDateReminder", QGenericReturnArgument(), Q_ARG(const QString&, taskId),
+        Q_ARG(int, type));
+}
+
+bool DataManager::hasDueRepeatedReminder(const QString& taskId, int type)
+{
+    return ask<bool>(
+        repetition(), "hasDueDateReminder", "bool", Q_ARG(const QString&, taskId), Q_ARG(int, type));
+}
+
+QVariantList DataManager::getDueRepeatedReminders(const QString& taskId)
+{
+    return ask<QVariantList>(
+        repetition(), "getDueDateReminders", "QVariantList", Q_ARG(const QString&, taskId));
+}
+
+bool DataManager::removeAllRepeatedReminders(const QString& taskId)
+{
+    return ask<bool>(repetition(), "removeAllReminders", "bool", Q_ARG(const QString&, taskId));
+}
+
+// --- Sync scheduling.
+
+void DataManager::restartSyncTimer()
+{
+    m_syncDelayTimer->start();
+}
+
+void DataManager::stopSyncTimer()
+{
+    m_syncDelayTimer->stop();
+}
+
+bool DataManager::isSyncScheduled() const
+{
+    return m_syncDelayTimer->isActive();
+}
+
+QDateTime DataManager::nextMidnight() const
+{
+    return m_nextMidnight;
+}
+
+void DataManager::requestSilentSync()
+{
+    // Whatever brought the sync forward also covers the pending changes.
+    m_syncDelayTimer->stop();
+    emit silentSyncRequested();
+}
+
+QDateTime DataManager::nextMidnightAfter(const QDateTime& now)
+{
+    // Where the clocks jump over midnight the new day begins where the gap
+    // ends (01:00, say), and a zone may even skip a whole day: the first
+    // wall-clock minute from tomorrow's 00:00 on that exists is the start.
+    const QDateTime tomorrow(now.date().addDays(1), QTime(0, 0), Qt::UTC);
+    for (int minute = 0; minute < 2 * 24 * 60; ++minute) {
+        const QDateTime wall = tomorrow.addSecs(minute * 60);
+        QDateTime candidate = now;
+        candidate.setDate(wall.date());
+        candidate.setTime(wall.time());
+        if (candidate.isValid() && candidate > now)
+            return candidate;
+    }
+    return now.addDays(1);
+}
+
+qint64 DataManager::msecsToNextMidnight(const QDateTime& now)
+{
+    return now.msecsTo(nextMidnightAfter(now));
+}
+
+void DataManager::armMidnightTimer()
+{
+    const QDateTime now = m_clock();
+    m_nextMidnight = nextMidnightAfter(now);
+    m_midnightTimer->start(int(qBound<qint64>(1, now.msecsTo(m_nextMidnight), INT_MAX)));
+}
+
+void DataManager::onMidnightTimeout()
+{
+    // A timer may run out a little early; the day has not changed then, and
+    // the sync waits for it.
+    const bool dayBegan = m_clock() >= m_nextMidnight;
+    armMidnightTimer();
+    if (dayBegan)
+        requestSilentSync();
+}
+
+void DataManager::handOverLegacySortOrders()
+{
+    // The manual orders of "projects_sort_hash", "contexts_sort_hash",
+    // "daily_plan_sort_hash" and "favorites_sort_hash" go to the sorting
+    // manager's setManualSortedList here, and the keys are removed after.
+    // The sorting manager does not live on the worker yet, so the keys are
+    // left alone and no order is lost.
 }

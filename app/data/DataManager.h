@@ -1,33 +1,234 @@
 #pragma once
 
-#include <QObject>
+#include "data/DataHandler.h"
+#include "data/DataObject.h"
+#include "data/IndicatorState.h"
+#include "data/TreeHierarchy.h"
 
-class DataHandler;
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+
 class QThread;
+class QTimer;
 
 // The interface thread's single door to the data worker: it owns the worker
 // thread, creates the worker root there and forwards requests to the worker
 // objects with blocking queued calls, so results are ready when a call returns.
+//
+// A call that cannot be made (the worker has stopped, the store is missing, a
+// by-name call does not match) returns the default result: false, 0, an empty
+// record or list. With a database that failed to open every store call fails
+// that way and isDataPrepared() is false. A call made on the worker thread
+// itself runs at once instead of waiting for its own event loop.
+//
+// It also schedules background work: a silent sync 10 s after the last local
+// change of a burst, and one at every local midnight.
 class DataManager : public QObject
 {
     Q_OBJECT
 
 public:
-    static DataManager *instance();
+    struct Options
+    {
+        // Empty databasePath: the program's store.
+        DataHandler::StoreFiles store;
+        // Milliseconds from the last local change to the silent sync.
+        int syncDelay = 10000;
+        // The local time now; the system clock when unset.
+        std::function<QDateTime()> clock;
+    };
+
+    static DataManager* instance();
+
+    // The program uses instance(); tests build managers over stores of their own.
+    explicit DataManager(const Options& options, QObject* parent = nullptr);
     ~DataManager() override;
 
     // True when the database opened at start.
     Q_INVOKABLE bool isDataPrepared();
 
     // Closes the store and ends the worker thread. Runs when the application
-    // is about to quit; safe to call more than once.
+    // is about to quit; safe to call more than once. Later calls return
+    // their defaults.
     void stopWorker();
 
-    QThread *workerThread() const;
+    QThread* workerThread() const;
+    // The worker root; its objects may only be reached by queued calls.
+    DataHandler* workerRoot() const;
+
+    // --- Transactions around local writes (the handlers commit or undo).
+    bool commitChanges();
+    bool rollbackChanges();
+    QString lastCreatedObjectId();
+    QList<DataObject> lastUpdatedObjects();
+    // Replaces the database with an empty one; whether the new one is open.
+    bool recreateDatabase();
+
+    // --- Creates, updates and restores.
+    bool createTaskLocally(const DOTask& task);
+    bool createTaskRemotely(const QVariantMap& task);
+    bool createProjectLocally(const DataObject& project);
+    bool createProjectRemotely(const QVariantMap& project);
+    bool createContextLocally(const DOContext& context);
+    bool createContextRemotely(const QVariantMap& context);
+    bool updateTaskLocally(const DOTask& task);
+    bool updateTaskRemotely(const QVariantMap& task);
+    bool updateProjectLocally(const DataObject& project);
+    bool updateProjectRemotely(const QVariantMap& project);
+    bool updateContextLocally(const DOContext& context);
+    bool updateContextRemotely(const QVariantMap& context);
+    bool restoreTask(const DOTask& task);
+    bool restoreProject(const DOProject& project);
+    bool restoreFolder(const DOFolder& folder);
+    bool restoreContext(const DOContext& context);
+    bool updateTaskParents(const QString& oldId, const QString& newId);
+    bool updatePredefinedFolder(const QString& oldId, const QString& newId);
+    bool updatePredefinedContext(const QString& oldId, const QString& newId, bool isDeleted);
+
+    // --- Reads.
+    DOTask getTaskById(const QString& id);
+    QList<DOTask> getTasksByIds(const QStringList& ids);
+    DataObject getProjectById(const QString& id);
+    DOContext getContextById(const QString& id);
+    QList<DOTask> getProjectTasks(const QString& projectId);
+    QList<DOTask> getContextTasks(const QString& contextId);
+    QList<DOTask> getNoContextTasks();
+    QList<DOTask> getActiveRepeatedTasks();
+    QList<DOProject> getContextProjects(const QString& contextId);
+    QList<DOProject> getAllActiveProjects();
+    QList<DOFolder> getAllFolders();
+    QList<DOContext> getAllContexts();
+    QList<DataObject> getNestedObjects(const QString& folderId);
+    QList<DOContext> getNestedContexts(const QString& contextId);
+    QList<DataObject> getContextChildren(const QString& contextId);
+    QList<DataObject> getRootProjects();
+    QList<DOContext> getRootContexts();
+    TreeHierarchy getProjectTree();
+    TreeHierarchy getContextTree();
+    QList<DataObject> getSubprojectsRecursive(const QString& folderId);
+    QList<DOContext> getSubcontextsRecursive(const QString& contextId);
+    QStringList getProjectNameChain(const QString& id);
+    QStringList getContextNameChain(const QString& id);
+    QList<DataObject> getAllObjects();
+
+    // --- The trash.
+    QList<DOTask> getDeletedTasks();
+    bool hasDeletedTasks();
+    QList<DOTask> getDeletedProjectTasks(const QString& projectId);
+    QList<DOProject> getDeletedProjects();
+    bool hasDeletedProjects();
+    QList<DOFolder> getDeletedFolders();
+    bool hasDeletedFolders();
+    QList<DOContext> getDeletedContexts();
+    bool hasDeletedContexts();
+    QList<DOFolder> getDeletedSubfolders(const QString& folderId);
+    QList<DOProject> getDeletedSubprojects(const QString& folderId);
+    QList<DOContext> getDeletedSubcontexts(const QString& contextId);
+
+    // --- Counts and checks.
+    int getProjectTaskCount(const QString& projectId);
+    int getContextTaskCount(const QString& contextId);
+    int getContextProjectCount(const QString& contextId);
+    int getContextTaskCountRecursive(const QString& contextId);
+    int getContextProjectCountRecursive(const QString& contextId);
+    int getNestedContextCount(const QString& contextId, bool includeAllStates = false);
+    int getNestedFolderCount(const QString& folderId, bool includeDeleted = false);
+    int getNestedProjectCount(const QString& folderId, bool includeDeleted = false);
+    bool projectHasTasks(const DOProject& project);
+    bool projectHasActiveTasks(const DOProject& project);
+    bool folderHasActiveObjects(const DOFolder& folder);
+    bool contextHasActiveObjects(const DOContext& context);
+
+    // --- Calendar export bookkeeping.
+    QList<DOTask> getCalendarTasksToCreate();
+    QList<DOTask> getCalendarTasksToUpdate();
+    QStringList getCalendarTasksToDelete();
+    QStringList getCalendarTaskIds();
+    bool handleCalendarTaskCreated(const QString& taskId);
+    bool handleCalendarTaskUpdated(const QString& taskId);
+    bool markCalendarTasksToUpdate();
+    bool clearCalendarInfoTable();
+
+    // --- The daily plan.
+    QList<DOTask> getDayTasks(const QDate& date);
+    int getActiveDayTaskCount(const QDateTime& dateTime);
+    int getOverdueDayTaskCount(const QDateTime& dateTime);
+    int getProjectOverdueTaskCount(const QString& projectId);
+    bool hasActiveObjects(const QDateTime& dateTime);
+    bool hasOverdueTasks(const QDateTime& dateTime);
+    // Answered by indicatorStateForDateChanged with the same dateTime.
+    void requestIndicatorStateForDate(const QDateTime& dateTime);
+
+    // --- Repeated tasks and their reminders (type: a reminder type number).
+    QList<DOTask> getRepeatedDayTasks(const QDate& date);
+    int getRepeatedDayTaskCount(const QDate& date);
+    bool hasRepeatedTasks(const QDate& date);
+    Q_INVOKABLE void setStartRepeatedReminder(const QString& taskId, int type);
+    Q_INVOKABLE bool hasStartRepeatedReminder(const QString& taskId, int type);
+    Q_INVOKABLE QVariantList getStartRepeatedReminders(const QString& taskId);
+    Q_INVOKABLE void setDueRepeatedReminder(const QString& taskId, int type);
+    Q_INVOKABLE bool hasDueRepeatedReminder(const QString& taskId, int type);
+    Q_INVOKABLE QVariantList getDueRepeatedReminders(const QString& taskId);
+    Q_INVOKABLE bool removeAllRepeatedReminders(const QString& taskId);
+
+    // --- Sync scheduling. Every successful local change restarts the sync
+    // delay, so a burst of edits ends in one silent sync; undoing a pending
+    // change stops it.
+    void restartSyncTimer();
+    void stopSyncTimer();
+    bool isSyncScheduled() const;
+    // When the midnight timer fires next.
+    QDateTime nextMidnight() const;
+
+    // The first moment of the day after now's, in now's time zone: 00:00 of
+    // tomorrow, or the end of the gap where the clocks jump over midnight.
+    static QDateTime nextMidnightAfter(const QDateTime& now);
+    static qint64 msecsToNextMidnight(const QDateTime& now);
+
+signals:
+    void indicatorStateForDateChanged(QDateTime dateTime, IndicatorState state);
+    // Time for a silent sync: the sync delay ran out or a day began. The sync
+    // manager's startSilent() is connected to it once the sync manager lives
+    // on the worker.
+    void silentSyncRequested();
 
 private:
-    explicit DataManager(QObject *parent = nullptr);
+    // Calls method on target and waits for it; false when the call could not
+    // be made, and then result is left as it was.
+    bool invoke(QObject* target, const char* method, QGenericReturnArgument result,
+        QGenericArgument a0 = QGenericArgument(), QGenericArgument a1 = QGenericArgument(),
+        QGenericArgument a2 = QGenericArgument());
 
-    DataHandler *m_handler = nullptr;
-    QThread *m_workerThread = nullptr;
+    // A blocking call with a result: resultType names Result as the worker
+    // method declares it, and a call that cannot be made gives Result().
+    template <typename Result, typename... Arguments>
+    Result ask(QObject* target, const char* method, const char* resultType, Arguments... arguments)
+    {
+        Result result {};
+        invoke(target, method, QReturnArgument<Result>(resultType, result), arguments...);
+        return result;
+    }
+
+    QObject* store() const;
+    QObject* repetition() const;
+
+    void armMidnightTimer();
+    void onMidnightTimeout();
+    void requestSilentSync();
+    // Hands the manual list orders that older versions kept in settings.dat
+    // to the sorting manager. Until the sorting manager lives on the worker
+    // there is nobody to take them, and the keys stay where they are.
+    void handOverLegacySortOrders();
+
+    DataHandler* m_handler = nullptr;
+    QThread* m_workerThread = nullptr;
+    QTimer* m_syncDelayTimer = nullptr;
+    QTimer* m_midnightTimer = nullptr;
+    QDateTime m_nextMidnight;
+    std::function<QDateTime()> m_clock;
 };

@@ -1,0 +1,328 @@
+#include "data/MetaDataManager.h"
+
+#include "logging/Log.h"
+#include "shell/AppPaths.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QMap>
+#include <QSettings>
+
+namespace {
+
+const QString DefaultIcon = QStringLiteral("project");
+const QString ProjectIconsKey = QStringLiteral("project_icons");
+const QString ObjectsToAddKey = QStringLiteral("objects_to_add");
+const QString ObjectsToRemoveKey = QStringLiteral("objects_to_remove");
+
+const QString ObjectTypeField = QStringLiteral("object_type");
+const QString ObjectIdField = QStringLiteral("object_id");
+const QString IconIdField = QStringLiteral("icon_id");
+const QString LastChangedField = QStringLiteral("last_changed");
+
+const char* statusText(QSettings::Status status)
+{
+    switch (status) {
+    case QSettings::NoError:
+        return "no error";
+    case QSettings::AccessError:
+        return "access error";
+    case QSettings::FormatError:
+        return "format error";
+    }
+    return "unknown error";
+}
+
+QString textField(const QJsonObject& object, const QString& field)
+{
+    return object.value(field).toString();
+}
+
+// Why an entry cannot be used, or '' when it can. Every entry names a
+// project; icon records also name an icon.
+QString entryProblem(const QJsonValue& value, bool needsIcon)
+{
+    if (!value.isObject())
+        return QStringLiteral("it is not a JSON object");
+    const QJsonObject object = value.toObject();
+    if (!object.value(ObjectIdField).isString() || textField(object, ObjectIdField).isEmpty())
+        return QStringLiteral("it has no \"object_id\" text");
+    if (needsIcon && (!object.value(IconIdField).isString() || textField(object, IconIdField).isEmpty()))
+        return QStringLiteral("it has no \"icon_id\" text");
+    return QString();
+}
+
+// Whether the text holds lines that QSettings skips, mostly without saying
+// so, and would drop at its next write: anything but blank lines, comments,
+// sections and "key=value" lines.
+bool hasUnreadableLines(const QByteArray& content)
+{
+    for (const QByteArray& raw : content.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        const bool section = line.startsWith('[') && line.endsWith(']');
+        const bool entry = line.indexOf('=') > 0;
+        if (!section && !entry)
+            return true;
+    }
+    return false;
+}
+
+QString arrayText(const QJsonArray& array)
+{
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+// Removes every entry of the project from a pending list.
+void dropProject(QJsonArray* list, const QString& projectId)
+{
+    for (int i = list->size() - 1; i >= 0; --i) {
+        if (textField(list->at(i).toObject(), ObjectIdField) == projectId)
+            list->removeAt(i);
+    }
+}
+
+} // namespace
+
+struct MetaDataManager::Private
+{
+    QString path;
+    // Ordered by project, so that the file reads the same after every save.
+    QMap<QString, QJsonObject> icons;
+    QJsonArray toAdd;
+    QJsonArray toRemove;
+    MetaDataManager::Clock clock;
+    // Set when the file held something that could not be used: the next save
+    // keeps the file's former content beside it before writing over it.
+    bool keepFormerContent = false;
+
+    void load();
+    QJsonArray readArray(const QSettings& file, const QString& key, bool needsIcon);
+    bool save();
+    void keepAside(const QByteArray& content);
+    QString now() const;
+};
+
+void MetaDataManager::Private::load()
+{
+    const QSettings file(path, QSettings::IniFormat);
+    if (file.status() == QSettings::AccessError)
+        QLOG_ERROR() << "Unable to read the project icons from " << path << ".";
+    QFile raw(path);
+    const bool unreadableLines = raw.open(QIODevice::ReadOnly) && hasUnreadableLines(raw.readAll());
+    if (file.status() == QSettings::FormatError || unreadableLines) {
+        QLOG_ERROR() << "The file " << path
+                     << " could not be read in full; the readable project icons are used.";
+        keepFormerContent = true;
+    }
+
+    for (const QJsonValue& value : readArray(file, ProjectIconsKey, true)) {
+        const QJsonObject record = value.toObject();
+        icons.insert(textField(record, ObjectIdField), record);
+    }
+    toAdd = readArray(file, ObjectsToAddKey, true);
+    toRemove = readArray(file, ObjectsToRemoveKey, false);
+}
+
+QJsonArray MetaDataManager::Private::readArray(const QSettings& file, const QString& key, bool needsIcon)
+{
+    const QVariant value = file.value(key);
+    if (!value.isValid())
+        return QJsonArray();
+    // Text written by hand without quotes comes back from QSettings as a
+    // list cut at its commas; joined it is the text again when it was JSON.
+    const QString text = value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
+                                                              : value.toString();
+    if (text.trimmed().isEmpty())
+        return QJsonArray();
+
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        const QString reason
+            = error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not an array");
+        QLOG_ERROR() << "The value of " << key << " in " << path << " is not a JSON array (" << reason
+                     << "); it is read as empty.";
+        keepFormerContent = true;
+        return QJsonArray();
+    }
+
+    QJsonArray usable;
+    const QJsonArray entries = document.array();
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString problem = entryProblem(entries.at(i), needsIcon);
+        if (problem.isEmpty()) {
+            usable.append(entries.at(i));
+            continue;
+        }
+        QLOG_WARN() << "Ignoring entry " << i << " of " << key << " in " << path << ": " << problem << ".";
+        keepFormerContent = true;
+    }
+    return usable;
+}
+
+bool MetaDataManager::Private::save()
+{
+    QByteArray former;
+    {
+        QFile file(path);
+        if (file.exists() && file.open(QIODevice::ReadOnly))
+            former = file.readAll();
+    }
+
+    QJsonArray iconArray;
+    for (const QJsonObject& record : qAsConst(icons))
+        iconArray.append(record);
+
+    QVariantMap readable;
+    {
+        QSettings file(path, QSettings::IniFormat);
+        file.setValue(ProjectIconsKey, arrayText(iconArray));
+        file.setValue(ObjectsToAddKey, arrayText(toAdd));
+        file.setValue(ObjectsToRemoveKey, arrayText(toRemove));
+        file.sync();
+        const QSettings::Status status = file.status();
+        if (status == QSettings::AccessError) {
+            QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << statusText(status)
+                         << ").";
+            return false;
+        }
+        if (status == QSettings::NoError && !keepFormerContent)
+            return true;
+        if (status == QSettings::FormatError) {
+            for (const QString& key : file.allKeys()) {
+                if (!key.isEmpty())
+                    readable.insert(key, file.value(key));
+            }
+        }
+    }
+
+    keepAside(former);
+    keepFormerContent = false;
+    if (readable.isEmpty())
+        return true;
+
+    // QSettings reports a file it could not parse for as long as the handle
+    // lives, so the file starts again from the entries it could read, which
+    // already hold the ones just set.
+    QFile::remove(path);
+    QSettings file(path, QSettings::IniFormat);
+    for (auto it = readable.cbegin(); it != readable.cend(); ++it)
+        file.setValue(it.key(), it.value());
+    file.sync();
+    if (file.status() != QSettings::NoError) {
+        QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << statusText(file.status())
+                     << ").";
+        return false;
+    }
+    return true;
+}
+
+void MetaDataManager::Private::keepAside(const QByteArray& content)
+{
+    const QString keptPath = path + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    QFile kept(keptPath);
+    if (!kept.open(QIODevice::WriteOnly) || kept.write(content) != content.size()) {
+        QLOG_ERROR() << "Unable to keep the former content of " << path << " as " << keptPath << ".";
+        return;
+    }
+    QLOG_ERROR() << "The former content of " << path << " held unreadable entries; it is kept as " << keptPath
+                 << ".";
+}
+
+QString MetaDataManager::Private::now() const
+{
+    const QDateTime moment = clock ? clock() : QDateTime::currentDateTimeUtc();
+    return moment.toUTC().toString(Qt::ISODate);
+}
+
+MetaDataManager* MetaDataManager::instance()
+{
+    static MetaDataManager* manager = new MetaDataManager(AppPaths::appDataFile(QStringLiteral("meta.dat")));
+    return manager;
+}
+
+MetaDataManager::MetaDataManager(const QString& filePath, QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+    d->path = filePath;
+    d->load();
+}
+
+MetaDataManager::~MetaDataManager() = default;
+
+QString MetaDataManager::filePath() const
+{
+    return d->path;
+}
+
+QVariantMap MetaDataManager::projectIcons() const
+{
+    QVariantMap icons;
+    for (auto it = d->icons.cbegin(); it != d->icons.cend(); ++it)
+        icons.insert(it.key(), it.value().toVariantMap());
+    return icons;
+}
+
+QString MetaDataManager::defaultProjectIcon() const
+{
+    return DefaultIcon;
+}
+
+void MetaDataManager::setProjectIcon(const QString& iconId, const QString& projectId)
+{
+    if (iconId.isEmpty() || projectId.isEmpty()) {
+        QLOG_WARN() << "Refusing to set the icon \"" << iconId << "\" of the project \"" << projectId
+                    << "\": neither may be empty.";
+        return;
+    }
+    if (iconId == getProjectIcon(projectId))
+        return;
+
+    QJsonObject record;
+    record.insert(LastChangedField, d->now());
+    record.insert(ObjectIdField, projectId);
+    // Whatever was still waiting for this project is out of date. A pending
+    // record left behind a removal would even win: removals are sent first.
+    dropProject(&d->toAdd, projectId);
+    dropProject(&d->toRemove, projectId);
+    if (iconId == DefaultIcon) {
+        d->icons.remove(projectId);
+        d->toRemove.append(record);
+    } else {
+        record.insert(IconIdField, iconId);
+        record.insert(ObjectTypeField, QStringLiteral("project"));
+        d->icons.insert(projectId, record);
+        d->toAdd.append(record);
+    }
+    // The choice shows at once even when the file refuses it; save() logs why.
+    d->save();
+    emit projectIconsChanged();
+}
+
+QString MetaDataManager::getProjectIcon(const QString& projectId) const
+{
+    const auto it = d->icons.constFind(projectId);
+    return it == d->icons.cend() ? DefaultIcon : textField(it.value(), IconIdField);
+}
+
+QJsonArray MetaDataManager::objectsToAdd() const
+{
+    return d->toAdd;
+}
+
+QJsonArray MetaDataManager::objectsToRemove() const
+{
+    return d->toRemove;
+}
+
+void MetaDataManager::setClock(const Clock& clock)
+{
+    d->clock = clock;
+}
