@@ -1,8 +1,12 @@
 #include "shell/GuiManager.h"
 
+#include "data/ContextHandler.h"
 #include "data/DataManager.h"
+#include "data/MetaDataManager.h"
 #include "data/ObjectState.h"
 #include "data/PredefinedDataHelper.h"
+#include "data/ProjectHandler.h"
+#include "data/TaskHandler.h"
 #include "logging/Log.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
@@ -90,6 +94,15 @@ void GuiManager::setObjectContextProperties()
     context->setContextProperty(QStringLiteral("PredefinedDataHelper"), PredefinedDataHelper::instance());
     context->setContextProperty(QStringLiteral("Settings"), Settings::instance());
     context->setContextProperty(QStringLiteral("DataManager"), DataManager::instance());
+
+    ContextHandler *contextHandler = new ContextHandler(this);
+    TaskHandler *taskHandler = new TaskHandler(this);
+    ProjectHandler *projectHandler = new ProjectHandler(this);
+    QLOG_INFO() << "Creating of object handlers and others...";
+    context->setContextProperty(QStringLiteral("ContextHandler"), contextHandler);
+    context->setContextProperty(QStringLiteral("TaskHandler"), taskHandler);
+    context->setContextProperty(QStringLiteral("ProjectHandler"), projectHandler);
+    context->setContextProperty(QStringLiteral("MetaDataManager"), MetaDataManager::instance());
 }
 
 void GuiManager::setConstantContextProperties()

@@ -84,6 +84,29 @@ private slots:
         QCOMPARE(gui()->engine()->rootContext()->contextProperty(name), value);
     }
 
+    void shouldExposeTheServicesTheInterfaceCalls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        QTest::newRow("gui") << "GuiManager" << "GuiManager";
+        QTest::newRow("settings") << "Settings" << "Settings";
+        QTest::newRow("data") << "DataManager" << "DataManager";
+        QTest::newRow("predefined") << "PredefinedDataHelper" << "PredefinedDataHelper";
+        QTest::newRow("tasks") << "TaskHandler" << "TaskHandler";
+        QTest::newRow("projects") << "ProjectHandler" << "ProjectHandler";
+        QTest::newRow("contexts") << "ContextHandler" << "ContextHandler";
+        QTest::newRow("icons") << "MetaDataManager" << "MetaDataManager";
+    }
+
+    void shouldExposeTheServicesTheInterfaceCalls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        QObject *object = gui()->engine()->rootContext()->contextProperty(name).value<QObject *>();
+        QVERIFY2(object, qPrintable(name));
+        QCOMPARE(QString::fromLatin1(object->metaObject()->className()), className);
+    }
+
     void shouldHideInsteadOfClosing()
     {
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);

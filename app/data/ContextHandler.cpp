@@ -1,0 +1,328 @@
+#include "data/ContextHandler.h"
+
+#include "data/DataManager.h"
+#include "data/ObjectState.h"
+#include "logging/Log.h"
+
+namespace {
+const QString IdKey = QStringLiteral("ID");
+const QString ParentKey = QStringLiteral("PARENT");
+const QString StateKey = QStringLiteral("STATE");
+} // namespace
+
+ContextHandler::ContextHandler(QObject* parent)
+    : ContextHandler(nullptr, parent)
+{
+}
+
+ContextHandler::ContextHandler(DataManager* dataManager, QObject* parent)
+    : ObjectHandler(dataManager, parent)
+{
+}
+
+ContextHandler::~ContextHandler() = default;
+
+// --- Counts and names.
+
+int ContextHandler::getNestedContextCount(const QString& contextId, bool includeAllStates)
+{
+    return dataManager()->getNestedContextCount(contextId, includeAllStates);
+}
+
+QStringList ContextHandler::getContextNameChain(const QString& contextId)
+{
+    return dataManager()->getContextNameChain(contextId);
+}
+
+int ContextHandler::getContextTaskCount(const QString& contextId)
+{
+    return dataManager()->getContextTaskCount(contextId);
+}
+
+int ContextHandler::getContextProjectCount(const QString& contextId)
+{
+    return dataManager()->getContextProjectCount(contextId);
+}
+
+int ContextHandler::getContextProjectCountRecursive(const QString& contextId)
+{
+    return dataManager()->getContextProjectCountRecursive(contextId);
+}
+
+int ContextHandler::getContextTaskCountRecursive(const QString& contextId)
+{
+    return dataManager()->getContextTaskCountRecursive(contextId);
+}
+
+bool ContextHandler::hasDeletedContexts()
+{
+    return dataManager()->hasDeletedContexts();
+}
+
+// --- Lists and trees.
+
+QAbstractItemModel* ContextHandler::getContextTreeModel(const QString& filteredObjectId)
+{
+    DataManager* data = dataManager();
+    return treeModel(
+        [data, filteredObjectId] { return withoutSubtree(data->getContextTree(), filteredObjectId); });
+}
+
+QAbstractItemModel* ContextHandler::getRootContextListModel()
+{
+    DataManager* data = dataManager();
+    return listModel([data] { return data->getRootContexts(); });
+}
+
+QAbstractItemModel* ContextHandler::getAllContextsSearchModel()
+{
+    DataManager* data = dataManager();
+    return listModel([data] { return data->getAllContexts(); });
+}
+
+QAbstractItemModel* ContextHandler::getContextChildren(const QString& id)
+{
+    DataManager* data = dataManager();
+    return listModel([data, id] { return data->getContextChildren(id); });
+}
+
+QAbstractItemModel* ContextHandler::getContextById(const QString& id)
+{
+    DataManager* data = dataManager();
+    return recordModel([data, id] { return data->getContextById(id); });
+}
+
+QAbstractItemModel* ContextHandler::getDeletedContexts()
+{
+    DataManager* data = dataManager();
+    return listModel([data] { return data->getDeletedContexts(); });
+}
+
+// --- Changes committed at once.
+
+bool ContextHandler::createContext(const QVariantMap& context)
+{
+    if (!finishWrite(dataManager()->createContextLocally(context)))
+        return false;
+    emit contextAdded(context);
+    scheduleSync();
+    return true;
+}
+
+bool ContextHandler::updateContext(const QVariantMap& context)
+{
+    return update(context, dataManager()->updateContextLocally(context));
+}
+
+bool ContextHandler::restoreContext(const QVariantMap& context)
+{
+    return update(context, dataManager()->restoreContext(context));
+}
+
+bool ContextHandler::update(const QVariantMap& context, bool written)
+{
+    if (!finishWrite(written))
+        return false;
+    emit contextUpdated(context);
+    scheduleSync();
+    return true;
+}
+
+QString ContextHandler::lastCreatedContextId()
+{
+    return dataManager()->lastCreatedObjectId();
+}
+
+// --- Cloning.
+
+bool ContextHandler::cloneContext(const QVariantMap& context)
+{
+    QSet<QString> seen;
+    if (cloneObject(context, &seen))
+        return true;
+    QLOG_WARN() << "Unable to clone the context " << idOf(context) << ".";
+    return false;
+}
+
+bool ContextHandler::cloneObject(const DataObject& source, QSet<QString>* seen)
+{
+    const QString sourceId = idOf(source);
+    seen->insert(sourceId);
+
+    DataObject copy = asNewObject(source);
+    if (!dataManager()->createContextLocally(copy)) {
+        dataManager()->rollbackChanges();
+        return false;
+    }
+    const QString copyId = dataManager()->lastCreatedObjectId();
+    if (!dataManager()->commitChanges())
+        return false;
+    seen->insert(copyId);
+    copy.insert(IdKey, copyId);
+    emit contextAdded(copy);
+    scheduleSync();
+    copySortingOnClone(sourceId, copyId);
+    if (sourceId.isEmpty())
+        return true;
+
+    // Only the sub-contexts are copied: a project or task carries its
+    // context as a field, it is not a thing the context holds, and making a
+    // context out of one would fail on the fields a context does not have.
+    bool cloned = true;
+    for (DOContext child : dataManager()->getNestedContexts(sourceId)) {
+        // A context pasted into itself holds its own copy by now, and a broken
+        // tree may loop: nothing is copied twice.
+        if (seen->contains(idOf(child)))
+            continue;
+        child.insert(ParentKey, copyId);
+        cloned &= cloneObject(child, seen);
+    }
+    return cloned;
+}
+
+// --- Moving.
+
+bool ContextHandler::moveContext(
+    const QVariantMap& context, const QString& newParent, const QVariantMap& childrenInfo)
+{
+    const QString id = idOf(context);
+    if (liesInside(newParent, id)) {
+        QLOG_WARN() << "The context " << id << " cannot be moved into itself or into a context inside it.";
+        return false;
+    }
+    QVariantMap moved = context;
+    moved.insert(ParentKey, newParent);
+    if (!finishWrite(dataManager()->updateContextLocally(moved)))
+        return false;
+    const bool childrenWritten = applyChildrenStates(id, childrenInfo);
+    // Announced once the sub-contexts are in place too, so that the views
+    // that refresh on it see them as they now are.
+    emit contextUpdated(moved);
+    scheduleSync();
+    return childrenWritten;
+}
+
+bool ContextHandler::liesInside(const QString& contextId, const QString& containerId)
+{
+    QSet<QString> visited;
+    for (QString id = contextId; !id.isEmpty() && !visited.contains(id);
+         id = dataManager()->getContextById(id).value(ParentKey).toString()) {
+        if (id == containerId)
+            return true;
+        visited.insert(id);
+    }
+    return false;
+}
+
+bool ContextHandler::applyChildrenStates(const QString& contextId, const QVariantMap& childrenInfo)
+{
+    if (childrenInfo.isEmpty())
+        return true;
+
+    bool written = true;
+    bool wroteAny = false;
+    int state = 0;
+    // Every sub-context in any state, outer ones first: the sub-contexts of
+    // a cut context are in the trash by now.
+    for (const DOContext& child : dataManager()->getSubcontextsRecursive(contextId)) {
+        const QString childId = idOf(child);
+        if (childId == contextId || !childStateIn(childrenInfo, childId, &state))
+            continue;
+        DOContext current = dataManager()->getContextById(childId);
+        if (current.isEmpty() || stateOf(current) == state)
+            continue;
+        current.insert(StateKey, state);
+        written &= dataManager()->updateContextLocally(current);
+        wroteAny = true;
+    }
+    if (!wroteAny)
+        return true;
+    if (!finishWrite(written)) {
+        QLOG_WARN() << "The states of the contexts inside " << contextId << " could not be set.";
+        return false;
+    }
+    return true;
+}
+
+// --- Pending changes.
+
+bool ContextHandler::markContextAsDeleted(const QVariantMap& context, bool emitUpdateSignal)
+{
+    QLOG_INFO() << "Marking the context " << idOf(context) << " with state " << stateOf(context)
+                << " as deleted...";
+    QVariantMap changed = context;
+    changed.insert(StateKey, stateOf(context) | ObjectState::DeletedFlag);
+    m_pendingRecords.clear();
+    if (!keepPending(dataManager()->updateContextLocally(changed)))
+        return false;
+    m_pendingRecords = dataManager()->lastUpdatedObjects();
+    if (emitUpdateSignal)
+        emit contextUpdated(changed);
+    scheduleSync();
+    return true;
+}
+
+bool ContextHandler::confirmContextUpdate(const QVariantMap& context)
+{
+    QList<DataObject> reached = m_pendingRecords;
+    m_pendingRecords.clear();
+    if (!dataManager()->commitChanges())
+        return false;
+
+    const QString id = idOf(context);
+    DOContext stored = dataManager()->getContextById(id);
+    if (stored.isEmpty())
+        stored = context;
+    bool contextReached = false;
+    for (const DataObject& record : reached)
+        contextReached |= idOf(record) == id;
+    if (!contextReached)
+        reached.append(stored);
+
+    for (const DataObject& record : reached) {
+        if (stateOf(record) == ObjectState::Active)
+            continue;
+        removeFromFavoritesOnClose(record);
+        if (isTask(record))
+            removeScheduledRemindersOnClose(idOf(record));
+    }
+    emit contextUpdated(stored);
+    return true;
+}
+
+void ContextHandler::revertContextState(const QVariantMap& context, bool emitUpdateSignal)
+{
+    QLOG_INFO() << "Reverting context's state...";
+    dataManager()->rollbackChanges();
+    cancelScheduledSync();
+    m_pendingRecords.clear();
+    if (emitUpdateSignal)
+        emit contextUpdated(context);
+}
+
+// --- Follow-ups still to be served.
+
+void ContextHandler::copySortingOnClone(const QString& sourceId, const QString& copyId)
+{
+    // DataManager::hasSortedListInfo(sourceId, ListTypeContext) and, when
+    // there is a choice, getSortedListInfo(sourceId, ListTypeContext) and
+    // setSortedList(copyId, ListTypeContext, its sorting type, its
+    // grouping). The sorting manager serves them.
+    Q_UNUSED(sourceId)
+    Q_UNUSED(copyId)
+}
+
+void ContextHandler::removeFromFavoritesOnClose(const DataObject& object)
+{
+    // FavoritesManager: remove(kind, ID) when contains(kind, ID), the kind
+    // told by the record (a task has PERIOD, a project or folder FOLDER,
+    // anything else is a context).
+    Q_UNUSED(object)
+}
+
+void ContextHandler::removeScheduledRemindersOnClose(const QString& taskId)
+{
+    // DataManager::removeAllRemindersById(taskId), which the notification
+    // manager serves.
+    Q_UNUSED(taskId)
+}
