@@ -2,10 +2,13 @@
 
 #include "bench/SqliteFloor.h"
 #include "bench/SyntheticDatabase.h"
+#include "data/DataManager.h"
 #include "data/DatabaseHandler.h"
+#include "data/TaskHandler.h"
 #include "data/TreeHierarchy.h"
 #include "time/RepeatedTaskHelper.h"
 
+#include <QAbstractItemModel>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -67,6 +70,8 @@ void StoreBenchmark::runAll()
     timeRead(QStringLiteral("getRepeatedDayTasks"), [this](int) { m_repetition->getRepeatedDayTasks(m_today); });
     timeRead(QStringLiteral("getTasksToUpdate"), [this](int) { m_store->getTasksToUpdate(); });
 
+    timeHandlerPath();
+
     timeWrite(QStringLiteral("createTaskLocally+commit"), [this](int run) {
         DOTask task;
         task.insert(QStringLiteral("NAME"), QStringLiteral("Benchmark task %1").arg(run));
@@ -81,6 +86,35 @@ void StoreBenchmark::runAll()
         m_store->updateTaskLocally(task);
         m_store->commitChanges();
     });
+}
+
+void StoreBenchmark::timeHandlerPath()
+{
+    // The interface's way to the same day plan: through the data manager's
+    // worker thread and into a model. Its floor is the store call alone.
+    DataManager::Options options;
+    options.store.databasePath = m_filePath;
+    options.store.connectionName = QStringLiteral("benchmark_worker_%1").arg(m_taskCount);
+    options.store.repeatedRemindersPath
+        = QFileInfo(m_filePath).absolutePath() + QStringLiteral("/bench_worker_reminders.dat");
+    DataManager manager(options);
+    TaskHandler handler(&manager, nullptr);
+
+    QList<double> times;
+    QList<double> storeTimes;
+    delete handler.getDayTasks(m_today); // warm up
+    for (int run = 0; run < m_runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        QAbstractItemModel *model = handler.getDayTasks(m_today);
+        times << timer.nsecsElapsed() / 1e6;
+        delete model;
+        timer.restart();
+        m_store->getDayTasks(m_today);
+        storeTimes << timer.nsecsElapsed() / 1e6;
+    }
+    manager.stopWorker();
+    print(QStringLiteral("TaskHandler.getDayTasks(today)"), median(times), median(storeTimes));
 }
 
 void StoreBenchmark::dayIndicators(const QDate &firstDay)

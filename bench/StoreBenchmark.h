@@ -13,7 +13,8 @@ class SqliteFloor;
 // Times the store's operations on one synthetic database and prints one
 // JSON line per operation: {"op", "n", "median_ms", "floor_ms", "ratio"}.
 // A read's floor is the same SQL the store ran, replayed through the sqlite3
-// C API; writes have none.
+// C API; the interface's path through the worker thread is measured against
+// the store call alone; writes have none.
 class StoreBenchmark
 {
 public:
@@ -31,6 +32,7 @@ private:
     static double median(QList<double> values);
 
     void dayIndicators(const QDate &firstDay);
+    void timeHandlerPath();
 
     QString m_filePath;
     int m_taskCount;
