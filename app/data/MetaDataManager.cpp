@@ -2,6 +2,7 @@
 
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
+#include "shell/DamagedSettingsFile.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -23,19 +24,6 @@ const QString ObjectIdField = QStringLiteral("object_id");
 const QString IconIdField = QStringLiteral("icon_id");
 const QString LastChangedField = QStringLiteral("last_changed");
 
-const char* statusText(QSettings::Status status)
-{
-    switch (status) {
-    case QSettings::NoError:
-        return "no error";
-    case QSettings::AccessError:
-        return "access error";
-    case QSettings::FormatError:
-        return "format error";
-    }
-    return "unknown error";
-}
-
 QString textField(const QJsonObject& object, const QString& field)
 {
     return object.value(field).toString();
@@ -53,23 +41,6 @@ QString entryProblem(const QJsonValue& value, bool needsIcon)
     if (needsIcon && (!object.value(IconIdField).isString() || textField(object, IconIdField).isEmpty()))
         return QStringLiteral("it has no \"icon_id\" text");
     return QString();
-}
-
-// Whether the text holds lines that QSettings skips, mostly without saying
-// so, and would drop at its next write: anything but blank lines, comments,
-// sections and "key=value" lines.
-bool hasUnreadableLines(const QByteArray& content)
-{
-    for (const QByteArray& raw : content.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
-            continue;
-        const bool section = line.startsWith('[') && line.endsWith(']');
-        const bool entry = line.indexOf('=') > 0;
-        if (!section && !entry)
-            return true;
-    }
-    return false;
 }
 
 QString arrayText(const QJsonArray& array)
@@ -103,7 +74,6 @@ struct MetaDataManager::Private
     void load();
     QJsonArray readArray(const QSettings& file, const QString& key, bool needsIcon);
     bool save();
-    void keepAside(const QByteArray& content);
     QString now() const;
 };
 
@@ -113,7 +83,8 @@ void MetaDataManager::Private::load()
     if (file.status() == QSettings::AccessError)
         QLOG_ERROR() << "Unable to read the project icons from " << path << ".";
     QFile raw(path);
-    const bool unreadableLines = raw.open(QIODevice::ReadOnly) && hasUnreadableLines(raw.readAll());
+    const bool unreadableLines
+        = raw.open(QIODevice::ReadOnly) && DamagedSettingsFile::hasUnreadableLines(raw.readAll());
     if (file.status() == QSettings::FormatError || unreadableLines) {
         QLOG_ERROR() << "The file " << path
                      << " could not be read in full; the readable project icons are used.";
@@ -187,21 +158,21 @@ bool MetaDataManager::Private::save()
         file.sync();
         const QSettings::Status status = file.status();
         if (status == QSettings::AccessError) {
-            QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << statusText(status)
+            QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << DamagedSettingsFile::statusText(status)
                          << ").";
             return false;
         }
         if (status == QSettings::NoError && !keepFormerContent)
             return true;
-        if (status == QSettings::FormatError) {
-            for (const QString& key : file.allKeys()) {
-                if (!key.isEmpty())
-                    readable.insert(key, file.value(key));
-            }
-        }
+        if (status == QSettings::FormatError)
+            readable = DamagedSettingsFile::readableEntries(file);
     }
 
-    keepAside(former);
+    const QString keptPath = DamagedSettingsFile::keepAside(path, former);
+    if (!keptPath.isEmpty()) {
+        QLOG_ERROR() << "The former content of " << path << " held unreadable entries; it is kept as "
+                     << keptPath << ".";
+    }
     keepFormerContent = false;
     if (readable.isEmpty())
         return true;
@@ -209,30 +180,12 @@ bool MetaDataManager::Private::save()
     // QSettings reports a file it could not parse for as long as the handle
     // lives, so the file starts again from the entries it could read, which
     // already hold the ones just set.
-    QFile::remove(path);
-    QSettings file(path, QSettings::IniFormat);
-    for (auto it = readable.cbegin(); it != readable.cend(); ++it)
-        file.setValue(it.key(), it.value());
-    file.sync();
-    if (file.status() != QSettings::NoError) {
-        QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << statusText(file.status())
-                     << ").";
+    const QSettings::Status status = DamagedSettingsFile::rewrite(path, readable)->status();
+    if (status != QSettings::NoError) {
+        QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << DamagedSettingsFile::statusText(status) << ").";
         return false;
     }
     return true;
-}
-
-void MetaDataManager::Private::keepAside(const QByteArray& content)
-{
-    const QString keptPath = path + QStringLiteral(".damaged-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    QFile kept(keptPath);
-    if (!kept.open(QIODevice::WriteOnly) || kept.write(content) != content.size()) {
-        QLOG_ERROR() << "Unable to keep the former content of " << path << " as " << keptPath << ".";
-        return;
-    }
-    QLOG_ERROR() << "The former content of " << path << " held unreadable entries; it is kept as " << keptPath
-                 << ".";
 }
 
 QString MetaDataManager::Private::now() const

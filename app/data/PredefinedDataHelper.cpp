@@ -3,10 +3,10 @@
 #include "data/DataManager.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
+#include "shell/DamagedSettingsFile.h"
 #include "shell/Settings.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFile>
 #include <QSettings>
 
@@ -44,19 +44,6 @@ const PredefinedObject Contexts[] = {
     { 304, "Если есть свободное время (демо-контекст)", "If I have some time (demo context)" },
     { 305, "В сети (демо-контекст)", "Online (demo context)" },
 };
-
-const char* statusText(QSettings::Status status)
-{
-    switch (status) {
-    case QSettings::NoError:
-        return "no error";
-    case QSettings::AccessError:
-        return "access error";
-    case QSettings::FormatError:
-        return "format error";
-    }
-    return "unknown error";
-}
 
 // The identifiers in "predefined_ids". Written by QSettings the value is one
 // quoted text; written by hand without quotes QSettings reads it as a list.
@@ -96,72 +83,25 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void keepAside(const QString& path, const QByteArray& content)
-{
-    const QString keptPath = path + QStringLiteral(".damaged-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    QFile kept(keptPath);
-    if (!kept.open(QIODevice::WriteOnly) || kept.write(content) != content.size()) {
-        QLOG_ERROR() << "The file " << path << " could not be read in full, and its former content could "
-                     << "not be kept as " << keptPath << ".";
-        return;
-    }
-    QLOG_ERROR() << "The file " << path << " could not be read in full; its former content is kept as "
-                 << keptPath << " and the readable entries are written again.";
-}
-
-// Starts the file again with entries, on a new handle: one that met a file
-// it could not parse reports so for the rest of its life.
-std::unique_ptr<QSettings> rewrite(const QString& path, const QVariantMap& entries)
-{
-    QFile::remove(path);
-    auto file = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
-        file->setValue(it.key(), it.value());
-    file->sync();
-    return file;
-}
-
-QVariantMap readableEntries(const QSettings& file)
-{
-    QVariantMap entries;
-    for (const QString& key : file.allKeys()) {
-        if (!key.isEmpty())
-            entries.insert(key, file.value(key));
-    }
-    return entries;
-}
-
-// Whether the text holds lines that QSettings skips, mostly without saying
-// so, and would drop at its next write: anything but blank lines, comments,
-// sections and "key=value" lines.
-bool hasUnreadableLines(const QByteArray& content)
-{
-    for (const QByteArray& raw : content.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
-            continue;
-        const bool section = line.startsWith('[') && line.endsWith(']');
-        const bool entry = line.indexOf('=') > 0;
-        if (!section && !entry)
-            return true;
-    }
-    return false;
-}
-
 // Opens the file. A file that QSettings cannot read in full is kept aside
 // first and starts again from the entries that could be read, since the next
 // write would silently drop the rest.
 std::unique_ptr<QSettings> openFile(const QString& path)
 {
     auto file = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    const QByteArray content = fileBytes(path);
-    if (file->status() != QSettings::FormatError && !hasUnreadableLines(content))
+    if (file->status() != QSettings::FormatError && !DamagedSettingsFile::hasUnreadableLines(fileBytes(path)))
         return file;
-    const QVariantMap readable = readableEntries(*file);
+    const QVariantMap readable = DamagedSettingsFile::readableEntries(*file);
     file.reset();
-    keepAside(path, content);
-    return rewrite(path, readable);
+    const QString keptPath = DamagedSettingsFile::keepAside(path);
+    if (keptPath.isEmpty()) {
+        QLOG_ERROR() << "The file " << path << " could not be read in full, and its former content could "
+                     << "not be kept aside; the readable entries are written again.";
+    } else {
+        QLOG_ERROR() << "The file " << path << " could not be read in full; its former content is kept as "
+                     << keptPath << " and the readable entries are written again.";
+    }
+    return DamagedSettingsFile::rewrite(path, readable);
 }
 
 bool writeValues(const QString& path, const QVariantMap& values)
@@ -172,7 +112,7 @@ bool writeValues(const QString& path, const QVariantMap& values)
     file->sync();
     if (file->status() != QSettings::NoError) {
         QLOG_ERROR() << "Unable to save the predefined objects in " << path << " ("
-                     << statusText(file->status()) << ").";
+                     << DamagedSettingsFile::statusText(file->status()) << ").";
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "shell/AutostartEntry.h"
+#include "shell/DamagedSettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -83,16 +84,6 @@ const QLatin1String DefaultDarkThemeColor("#73ABFC");
 
 const int MaxRecentProjectNameLength = 50;
 
-const char *statusName(QSettings::Status status)
-{
-    switch (status) {
-    case QSettings::NoError: return "no error";
-    case QSettings::AccessError: return "access error";
-    case QSettings::FormatError: return "format error";
-    }
-    return "unknown error";
-}
-
 QTime parseThemeTime(const QString &text, QLatin1String fallback)
 {
     const QTime time = QTime::fromString(text, ThemeTimeFormat);
@@ -158,32 +149,15 @@ void Settings::Private::openStore()
     // whole life, which would make every later write look failed. Keep a
     // copy of the damaged file, then start a clean file holding whatever
     // could still be read; the rest reads as defaults.
-    const QString copyPath = settingsPath + QStringLiteral(".corrupt-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString keptPath = DamagedSettingsFile::keepAside(settingsPath);
+    const QString keptNote
+        = keptPath.isEmpty() ? QString() : QStringLiteral(" The damaged file is saved as ") + keptPath;
     QLOG_WARN() << "The settings file " << settingsPath << " could not be parsed (format error); "
-                << "the readable settings are kept and the rest take their defaults. The damaged file is saved as "
-                << copyPath;
-    if (!QFile::copy(settingsPath, copyPath)) {
-        QLOG_ERROR() << "Unable to save a copy of the damaged settings file as " << copyPath;
-    }
+                << "the readable settings are kept and the rest take their defaults." << keptNote;
 
-    QVariantMap readable;
-    const QStringList keys = store->allKeys();
-    for (const QString &key : keys) {
-        if (!key.isEmpty())
-            readable.insert(key, store->value(key));
-    }
+    const QVariantMap readable = DamagedSettingsFile::readableEntries(*store);
     store.reset();
-    QFile::remove(settingsPath);
-
-    store = std::make_unique<QSettings>(settingsPath, QSettings::IniFormat);
-    for (auto it = readable.cbegin(); it != readable.cend(); ++it)
-        store->setValue(it.key(), it.value());
-    store->sync();
-    if (store->status() != QSettings::NoError) {
-        QLOG_ERROR() << "Unable to rewrite the settings file " << settingsPath << " ("
-                     << statusName(store->status()) << ")";
-    }
+    store = DamagedSettingsFile::rewrite(settingsPath, readable);
 }
 
 bool Settings::Private::syncStore(const QString &what)
@@ -192,7 +166,7 @@ bool Settings::Private::syncStore(const QString &what)
     const QSettings::Status status = store->status();
     if (status == QSettings::NoError)
         return true;
-    QLOG_WARN() << "Unable to save " << what << " in " << settingsPath << " (" << statusName(status) << ")";
+    QLOG_WARN() << "Unable to save " << what << " in " << settingsPath << " (" << DamagedSettingsFile::statusText(status) << ")";
     storeNeedsReopen = true;
     return false;
 }

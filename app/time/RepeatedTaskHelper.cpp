@@ -4,10 +4,9 @@
 #include "data/WallClock.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
+#include "shell/DamagedSettingsFile.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QPointer>
 #include <QSet>
@@ -315,19 +314,6 @@ QString unescapedTaskId(const QString& text)
 QString reminderKey(const QString& prefix, const QString& taskId)
 {
     return prefix + QLatin1Char('_') + escapedTaskId(taskId);
-}
-
-const char* statusText(QSettings::Status status)
-{
-    switch (status) {
-    case QSettings::NoError:
-        return "no error";
-    case QSettings::AccessError:
-        return "access error";
-    case QSettings::FormatError:
-        return "format error";
-    }
-    return "unknown error";
 }
 
 } // namespace
@@ -709,12 +695,8 @@ struct RepeatedTaskHelper::Private
     // started again with the entries that could be read.
     void keepDamagedReminderFile()
     {
-        const QString stem = reminderPath + QStringLiteral(".damaged-")
-            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-        QString keptPath = stem;
-        for (int attempt = 2; QFileInfo::exists(keptPath); ++attempt)
-            keptPath = stem + QLatin1Char('-') + QString::number(attempt);
-        if (!QFile::copy(reminderPath, keptPath)) {
+        const QString keptPath = DamagedSettingsFile::keepAside(reminderPath);
+        if (keptPath.isEmpty()) {
             QLOG_ERROR() << "The repeated task reminders file " << reminderPath
                          << " is damaged and could not be copied aside; it is left as it is and reminder "
                             "changes are not saved.";
@@ -722,15 +704,9 @@ struct RepeatedTaskHelper::Private
             return;
         }
 
-        QVariantMap readable;
-        for (const QString& key : reminders->allKeys())
-            readable.insert(key, reminders->value(key));
+        const QVariantMap readable = DamagedSettingsFile::readableEntries(*reminders);
         reminders.reset();
-        QFile::remove(reminderPath);
-        reminders = std::make_unique<QSettings>(reminderPath, QSettings::IniFormat);
-        for (auto it = readable.cbegin(); it != readable.cend(); ++it)
-            reminders->setValue(it.key(), it.value());
-        reminders->sync();
+        reminders = DamagedSettingsFile::rewrite(reminderPath, readable);
         QLOG_ERROR() << "The repeated task reminders file " << reminderPath << " is damaged; it is kept as "
                      << keptPath << " and its " << readable.size() << " readable entries are used.";
     }
@@ -751,7 +727,7 @@ struct RepeatedTaskHelper::Private
         if (status == QSettings::NoError)
             return true;
         QLOG_ERROR() << "Unable to save the repeated task reminders to " << reminderPath << " ("
-                     << statusText(status) << ").";
+                     << DamagedSettingsFile::statusText(status) << ").";
         // The status of a QSettings never clears; starting again from the
         // file also drops the change that did not reach it.
         openReminders();

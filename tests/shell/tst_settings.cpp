@@ -360,7 +360,7 @@ void TestSettings::shouldKeepReadableSettingsOfAnUnparsableFile()
 
     // The damaged original is kept aside, byte for byte.
     const QStringList copies = QDir(AppPaths::appDataDir())
-                                   .entryList({ QStringLiteral("settings.dat.corrupt-*") }, QDir::Files);
+                                   .entryList({ QStringLiteral("settings.dat.damaged-*") }, QDir::Files);
     QCOMPARE(copies.size(), 1);
     QCOMPARE(readBytes(AppPaths::appDataFile(copies.first())), content);
 
