@@ -3,6 +3,7 @@
 #include "data/PredefinedDataHelper.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
+#include "support/LogReader.h"
 #include "support/TestMain.h"
 
 #include <QCryptographicHash>
@@ -83,21 +84,7 @@ private:
 
     // The log lines written since the case began, without their time
     // ("ERROR <time> text" becomes "ERROR text").
-    QStringList logLines() const
-    {
-        Logging::Logger::instance().flush();
-        QFile file(m_logPath);
-        if (!file.open(QIODevice::ReadOnly) || !file.seek(m_logStart))
-            return {};
-        static const QRegularExpression linePattern(QStringLiteral("^(\\w+) +\\S+ (.*)$"));
-        QStringList lines;
-        for (const QString& line :
-            QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QRegularExpressionMatch match = linePattern.match(line);
-            lines.append(match.hasMatch() ? match.captured(1) + QLatin1Char(' ') + match.captured(2) : line);
-        }
-        return lines;
-    }
+    QStringList logLines() const { return LogReader::levelsAndMessages(m_logPath, m_logStart); }
 
     bool logged(const QString& start) const
     {

@@ -1,5 +1,6 @@
 #include "support/AppProcess.h"
 
+#include "support/LogReader.h"
 #include "support/TestSandbox.h"
 
 #include <QCoreApplication>
@@ -44,12 +45,7 @@ QStringList AppProcess::logLines()
 
 QStringList AppProcess::logMessages()
 {
-    // "LEVEL <timestamp> message"; short level names are padded to five.
-    static const QRegularExpression columns(QStringLiteral("^\\S+ +\\S+ (.*)$"));
-    QStringList messages;
-    for (const QString &line : logLines())
-        messages << columns.match(line).captured(1);
-    return messages;
+    return LogReader::messages(logFile());
 }
 
 QProcessEnvironment &AppProcess::environment()

@@ -1,5 +1,7 @@
 #include "support/StoreFixture.h"
 
+#include "support/LogReader.h"
+
 #include "data/DatabaseHandler.h"
 #include "data/DatabaseTemplate.h"
 #include "logging/Logger.h"
@@ -197,18 +199,7 @@ void StoreFixture::markLog()
 
 QStringList StoreFixture::logLines() const
 {
-    Logging::Logger::instance().flush();
-    QFile file(Logging::Logger::instance().filePath());
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_logStart))
-        return {};
-    static const QRegularExpression linePattern(QStringLiteral("^(\\w+) +\\S+ (.*)$"));
-    QStringList lines;
-    for (const QString& line :
-        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = linePattern.match(line);
-        lines.append(match.hasMatch() ? match.captured(1) + QLatin1Char(' ') + match.captured(2) : line);
-    }
-    return lines;
+    return LogReader::levelsAndMessages(Logging::Logger::instance().filePath(), m_logStart);
 }
 
 bool StoreFixture::logged(const QString& levelAndStart) const
