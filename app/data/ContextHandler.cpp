@@ -312,17 +312,3 @@ void ContextHandler::copySortingOnClone(const QString& sourceId, const QString& 
     Q_UNUSED(copyId)
 }
 
-void ContextHandler::removeFromFavoritesOnClose(const DataObject& object)
-{
-    // FavoritesManager: remove(kind, ID) when contains(kind, ID), the kind
-    // told by the record (a task has PERIOD, a project or folder FOLDER,
-    // anything else is a context).
-    Q_UNUSED(object)
-}
-
-void ContextHandler::removeScheduledRemindersOnClose(const QString& taskId)
-{
-    // DataManager::removeAllRemindersById(taskId), which the notification
-    // manager serves.
-    Q_UNUSED(taskId)
-}

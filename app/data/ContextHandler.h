@@ -76,10 +76,6 @@ private:
     // Follow-ups, in the order they run.
     // A clone's list is sorted as its source's list is.
     void copySortingOnClone(const QString& sourceId, const QString& copyId);
-    // An object that the confirmed change closed leaves the favorites.
-    void removeFromFavoritesOnClose(const DataObject& object);
-    // A task that the confirmed change closed: its pending reminders are dropped.
-    void removeScheduledRemindersOnClose(const QString& taskId);
 
     // Every record the pending delete wrote (tasks and projects that lost
     // the context, the sub-contexts, the context), until it is confirmed or

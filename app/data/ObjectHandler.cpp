@@ -41,6 +41,16 @@ void ObjectHandler::scheduleSync()
     m_data->restartSyncTimer();
 }
 
+void ObjectHandler::removeFromFavoritesOnClose(const DataObject& object)
+{
+    Q_UNUSED(object)
+}
+
+void ObjectHandler::removeScheduledRemindersOnClose(const QString& taskId)
+{
+    Q_UNUSED(taskId)
+}
+
 void ObjectHandler::cancelScheduledSync()
 {
     m_data->stopSyncTimer();

@@ -44,6 +44,14 @@ protected:
     // An undone change leaves nothing to send.
     void cancelScheduledSync();
 
+    // Follow-ups of a confirmed change for every object that left the active
+    // state. They belong to services that arrive later: the favorites
+    // (FavoritesManager::remove of the object's kind and ID when it holds
+    // it) and reminder scheduling (DataManager::removeAllRemindersById of a
+    // task). Until then there is nothing to remove from.
+    void removeFromFavoritesOnClose(const DataObject& object);
+    void removeScheduledRemindersOnClose(const QString& taskId);
+
     // Models for the interface. They belong to the QML engine, which
     // destroys them when the interface lets go of them.
     static QAbstractItemModel* handOut(QAbstractItemModel* model);

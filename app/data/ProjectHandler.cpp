@@ -476,16 +476,3 @@ void ProjectHandler::copySortingOnClone(const QString& sourceId, const QString& 
     Q_UNUSED(copyId)
 }
 
-void ProjectHandler::removeFromFavoritesOnClose(const DataObject& object)
-{
-    // FavoritesManager: remove(kind, ID) when contains(kind, ID), the kind
-    // told by the record (a task has PERIOD, a project or folder FOLDER).
-    Q_UNUSED(object)
-}
-
-void ProjectHandler::removeScheduledRemindersOnClose(const QString& taskId)
-{
-    // DataManager::removeAllRemindersById(taskId), which the notification
-    // manager serves.
-    Q_UNUSED(taskId)
-}

@@ -230,19 +230,6 @@ void TaskHandler::revertTaskState(const QVariantMap& task, bool emitUpdateSignal
         emit taskUpdated(task);
 }
 
-void TaskHandler::removeFromFavoritesOnClose(const DOTask& task)
-{
-    // FavoritesManager: remove(task kind, ID) when contains(task kind, ID).
-    Q_UNUSED(task)
-}
-
-void TaskHandler::removeScheduledRemindersOnClose(const QString& taskId)
-{
-    // DataManager::removeAllRemindersById(taskId), which the notification
-    // manager serves.
-    Q_UNUSED(taskId)
-}
-
 void TaskHandler::rescheduleRemindersOnAdvance(const DOTask& before, const DOTask& after)
 {
     // DataManager::rescheduleReminders(before, after), which the

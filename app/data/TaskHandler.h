@@ -71,11 +71,6 @@ private:
     bool completeRepeatedTask(const DOTask& task);
     void answerIndicatorState(const QDateTime& dateTime, const IndicatorState& state);
 
-    // Follow-ups of a confirmed change, in the order they run.
-    // The task left the active ones: it leaves the favorites.
-    void removeFromFavoritesOnClose(const DOTask& task);
-    // The task left the active ones: its pending reminders are dropped.
-    void removeScheduledRemindersOnClose(const QString& taskId);
     // A repeated task moved on to its next dates: its reminders follow.
     void rescheduleRemindersOnAdvance(const DOTask& before, const DOTask& after);
 
