@@ -1,6 +1,7 @@
 #include "data/DatabaseHandler.h"
 
 #include "data/DatabaseTemplate.h"
+#include "data/DirectRowReader.h"
 #include "data/ObjectIdentifier.h"
 #include "data/ObjectState.h"
 #include "data/PredefinedDataHelper.h"
@@ -704,6 +705,17 @@ int DatabaseHandler::count(const QString& sql)
 
 QList<DataObject> DatabaseHandler::list(const QString& sql)
 {
+    if (DirectRowReader::isAvailable(d->db)) {
+        if (d->observer)
+            d->observer(sql);
+        QList<DataObject> records;
+        QString error;
+        if (!DirectRowReader::read(d->db, sql, &records, &error)) {
+            QLOG_ERROR() << "SQL List query error: " << error;
+            return {};
+        }
+        return records;
+    }
     QSqlQuery query(d->db);
     query.setForwardOnly(true);
     QString error;
