@@ -70,6 +70,8 @@ void DataManager::stopWorker()
     QMetaObject::invokeMethod(m_handler, "shutdown", Qt::BlockingQueuedConnection);
     m_workerThread->quit();
     m_workerThread->wait();
+    // The worker root was deleted as its thread finished.
+    m_handler = nullptr;
 }
 
 QThread* DataManager::workerThread() const
@@ -95,20 +97,20 @@ QObject* DataManager::repetition() const
 bool DataManager::invoke(QObject* target, const char* method, QGenericReturnArgument result,
     QGenericArgument a0, QGenericArgument a1, QGenericArgument a2)
 {
+    if (!m_workerThread->isRunning()) {
+        // Nobody is left to answer a blocking call (it would wait for ever),
+        // and the worker objects are gone with their thread.
+        QLOG_WARN() << "The data worker has stopped; " << method << " was not run.";
+        return false;
+    }
     if (!target) {
         QLOG_ERROR() << "The data worker has no object to run " << method << " on.";
         return false;
     }
-    Qt::ConnectionType type = Qt::BlockingQueuedConnection;
-    if (target->thread() == QThread::currentThread()) {
-        // Worker objects ask through here too; waiting for our own event
-        // loop would never end.
-        type = Qt::DirectConnection;
-    } else if (!m_workerThread->isRunning()) {
-        // Nobody is left to answer a blocking call: it would wait for ever.
-        QLOG_WARN() << "The data worker has stopped; " << method << " was not run.";
-        return false;
-    }
+    // Worker objects ask through here too; waiting for our own event loop
+    // would never end.
+    const Qt::ConnectionType type
+        = target->thread() == QThread::currentThread() ? Qt::DirectConnection : Qt::BlockingQueuedConnection;
     if (!QMetaObject::invokeMethod(target, method, type, result, a0, a1, a2)) {
         QLOG_ERROR() << "Unable to call " << target->metaObject()->className() << "::" << method
                      << " on the data worker.";
