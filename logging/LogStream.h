@@ -17,7 +17,7 @@ namespace Logging {
 // Collects one log line from stream-style pieces and writes it when it goes
 // out of scope. Pieces are concatenated as they are, without added spaces or
 // quotes, so that the lines read as plain sentences.
-class LogStream
+class QVLOG_EXPORT LogStream
 {
 public:
     explicit LogStream(Level level) : m_level(level) {}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include "logging/LoggingExport.h"
+
 #include <QtGlobal>
 
 #include <atomic>
@@ -24,7 +26,7 @@ class FileDestination;
 
 // Process-wide logger. Writing is thread-safe: the interface thread and the
 // data worker log at the same time into one file.
-class Logger
+class QVLOG_EXPORT Logger
 {
 public:
     static constexpr qint64 DefaultMaxSizeBytes = 20971520;
