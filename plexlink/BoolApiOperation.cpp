@@ -1,0 +1,11 @@
+#include "plexlink/BoolApiOperation.h"
+
+BoolApiOperation::BoolApiOperation(QNetworkReply* reply, QObject* parent)
+    : ApiOperation(reply, parent)
+{
+}
+
+void BoolApiOperation::parseResponse(const QString&)
+{
+    setResult(true);
+}
