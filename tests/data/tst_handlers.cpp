@@ -4,8 +4,14 @@
 #include "data/PredefinedDataHelper.h"
 #include "data/ProjectHandler.h"
 #include "data/TaskHandler.h"
+#include "models/ContextTreeSortModel.h"
+#include "models/DailyPlanSortModel.h"
+#include "models/FolderTreeSortModel.h"
 #include "models/ListModel.h"
+#include "models/ProjectTreeSortModel.h"
+#include "models/SortModel.h"
 #include "models/TreeModel.h"
+#include "shell/Settings.h"
 #include "shell/AppPaths.h"
 #include "support/RecordBuilder.h"
 #include "support/StoreFixture.h"
@@ -14,6 +20,7 @@
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QJSEngine>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -40,8 +47,11 @@ public:
         path = AppPaths::appDataFile(QStringLiteral("handlers_%1.db").arg(count));
         DatabaseTemplate::unpackTo(path);
         DataManager::Options options;
-        options.store = { path, QStringLiteral("tst_handlers_%1").arg(count),
-            AppPaths::appDataFile(QStringLiteral("handlers_reminders_%1.dat").arg(count)) };
+        options.store.databasePath = path;
+        options.store.connectionName = QStringLiteral("tst_handlers_%1").arg(count);
+        options.store.repeatedRemindersPath
+            = AppPaths::appDataFile(QStringLiteral("handlers_reminders_%1.dat").arg(count));
+        options.store.sortingPath = AppPaths::appDataFile(QStringLiteral("handlers_sorting_%1.dat").arg(count));
         options.syncDelay = SyncDelay;
         data = std::make_unique<DataManager>(options);
         tasks = std::make_unique<TaskHandler>(data.get());
@@ -319,10 +329,10 @@ private slots:
         const QString task = w.task("Stretch", Inbox,
             { { "PERIOD", "d;2" }, { "START", wallClock(today.addDays(-4), QTime(9, 0)) },
                 { "DUE", wallClock(today.addDays(-4), QTime(10, 0)) } });
-        auto plan = take<ListModel>(w.tasks->getDayTasks(today));
-        const int row = plan->rowOfId(task);
+        auto plan = take<SortModel>(w.tasks->getDayTasks(today));
+        const int row = plan->getIndexByObjectId(task);
         QVERIFY(row >= 0);
-        const DataObject occurrence = plan->recordAt(row);
+        const DataObject occurrence = plan->getObjectByIndex(row);
         QVERIFY(occurrence.contains("FAKEDUE"));
 
         QSignalSpy completed(w.tasks.get(), &TaskHandler::repeatedTaskCompleted);
@@ -552,38 +562,123 @@ private slots:
         const QString context = w.context("@home");
         const QString sub = w.context("@desk", context);
 
-        auto projectTasks = take<ListModel>(w.tasks->getProjectTasks(project));
+        auto projectTasks = take<SortModel>(w.tasks->getProjectTasks(project));
         QAbstractItemModelTester tester(projectTasks.get());
         QCOMPARE(QQmlEngine::objectOwnership(projectTasks.get()), QQmlEngine::JavaScriptOwnership);
+        QCOMPARE(projectTasks->listId(), project);
+        QCOMPARE(projectTasks->listType(), SortingNamespace::ListTypeProject);
+        QVERIFY(projectTasks->isTaskList());
         QCOMPARE(projectTasks->rowCount(), 1);
         w.task("Review", project);
         projectTasks->update();
         QCOMPARE(projectTasks->rowCount(), 2);
+        QCOMPARE(take<SortModel>(w.tasks->getProjectTasks(Inbox))->listId(), QStringLiteral("quorvelbox"));
+        QCOMPARE(take<SortModel>(w.tasks->getProjectTasks(PredefinedDataHelper::initialOneStepActionsId()))->listId(),
+            QStringLiteral("1_step_actions"));
 
         auto one = take<ListModel>(w.tasks->getTaskById(task));
         QCOMPARE(one->rowCount(), 1);
         QCOMPARE(take<ListModel>(w.tasks->getTaskById("missing"))->rowCount(), 0);
-        auto day = take<ListModel>(w.tasks->getDayTasks(QDate(2030, 5, 6)));
-        QCOMPARE(day->rowOfId(task), 0);
+        auto day = take<DailyPlanSortModel>(w.tasks->getDayTasks(QDate(2030, 5, 6)));
+        QCOMPARE(day->getIndexByObjectId(task), 0);
+        QCOMPARE(day->listId(), QStringLiteral("06052030"));
+        QCOMPARE(day->listType(), SortingNamespace::ListTypeDailyPlan);
+        QVERIFY(day->isTaskList());
 
-        auto picker = take<TreeModel>(w.projects->getFolderTreeModel(folder));
+        auto roots = take<SortModel>(w.projects->getRootObjects());
+        QCOMPARE(roots->listId(), QStringLiteral("root_projects"));
+        QCOMPARE(roots->listType(), SortingNamespace::ListTypeFolder);
+        QVERIFY(roots->getIndexByObjectId(folder) >= 0);
+        auto rootContexts = take<SortModel>(w.contexts->getRootContextListModel());
+        QCOMPARE(rootContexts->listId(), QStringLiteral("root_contexts"));
+        QCOMPARE(rootContexts->listType(), SortingNamespace::ListTypeContext);
+        QVERIFY(rootContexts->getIndexByObjectId(context) >= 0);
+
+        auto picker = take<FolderTreeSortModel>(w.projects->getFolderTreeModel(folder));
         QAbstractItemModelTester pickerTester(picker.get());
-        QVERIFY(picker->getObjectById(folder).isEmpty());
-        QVERIFY(picker->getObjectById(subfolder).isEmpty());
-        QVERIFY(picker->getObjectById(project).isEmpty());
-        QVERIFY(picker->rowOfId(other) >= 0);
+        picker->openItem(folder);
+        QCOMPARE(picker->getIndexByObjectId(folder), -1);
+        QCOMPARE(picker->getIndexByObjectId(subfolder), -1);
+        QCOMPARE(picker->getIndexByObjectId(project), -1);
+        QVERIFY(picker->getIndexByObjectId(other) >= 0);
+        QCOMPARE(picker->rowCount(), 1);
 
-        auto tree = take<TreeModel>(w.projects->getProjectTreeModel());
-        QCOMPARE(tree->rowOfId(Inbox), -1);
-        auto withInbox = take<TreeModel>(w.projects->getProjectTreeModelWithQuorvelBox());
+        auto tree = take<ProjectTreeSortModel>(w.projects->getProjectTreeModel());
+        QCOMPARE(tree->getIndexByObjectId(Inbox), -1);
+        auto withInbox = take<ProjectTreeSortModel>(w.projects->getProjectTreeModelWithQuorvelBox());
         QAbstractItemModelTester inboxTester(withInbox.get());
         QCOMPARE(withInbox->rowCount(), tree->rowCount() + 1);
-        QVERIFY(withInbox->rowOfId(Inbox) >= 0);
+        QCOMPARE(withInbox->getIndexByObjectId(Inbox), withInbox->rowCount() - 1);
 
-        auto contexts = take<TreeModel>(w.contexts->getContextTreeModel("do_not_filter"));
-        QVERIFY(!contexts->getObjectById(sub).isEmpty());
-        auto contextPicker = take<TreeModel>(w.contexts->getContextTreeModel(context));
-        QVERIFY(contextPicker->getObjectById(sub).isEmpty());
+        auto contexts = take<ContextTreeSortModel>(w.contexts->getContextTreeModel("do_not_filter"));
+        contexts->openItem(context);
+        QVERIFY(contexts->getIndexByObjectId(sub) > contexts->getIndexByObjectId(context));
+        auto contextPicker = take<ContextTreeSortModel>(w.contexts->getContextTreeModel(context));
+        contextPicker->openItem(context);
+        QCOMPARE(contextPicker->getIndexByObjectId(context), -1);
+        QCOMPARE(contextPicker->getIndexByObjectId(sub), -1);
+
+        // A proxy that the interface lets go of takes its source along.
+        QPointer<QAbstractItemModel> source(contexts->sourceModel());
+        contexts->requestDeletion();
+        contexts.release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(source.isNull());
+    }
+
+    void theDayPlanHidesWhatIsNotDueWhenAsked()
+    {
+        World w;
+        const QDate day(2030, 5, 6);
+        const QString due = w.task("Due", Inbox, { { "DUE", wallClock(day, QTime(8, 0)) } });
+        const QString later = w.task("Later", Inbox,
+            { { "START", wallClock(day, QTime(8, 0)) }, { "DUE", wallClock(day.addDays(3), QTime(8, 0)) } });
+        Settings::instance()->setShowFutureTasks(true);
+        auto plan = take<DailyPlanSortModel>(w.tasks->getDayTasks(day));
+        QCOMPARE(plan->getIndexByObjectId(later), 1);
+        QCOMPARE(plan->alsoAvailableTaskCount(), 1);
+        Settings::instance()->setShowFutureTasks(false);
+        QCOMPARE(plan->getIndexByObjectId(later), -1);
+        QCOMPARE(plan->getIndexByObjectId(due), 0);
+        auto hidden = take<DailyPlanSortModel>(w.tasks->getDayTasks(day));
+        QCOMPARE(hidden->rowCount(), 1);
+        Settings::instance()->setShowFutureTasks(true);
+        QCOMPARE(hidden->rowCount(), 2);
+    }
+
+    void cloningCopiesTheListsSortingChoice()
+    {
+        World w;
+        const QString project = w.project("Launch");
+        const QString folder = w.folder("Work");
+        const QString context = w.context("@home");
+        w.data->setSortedList(project, SortingNamespace::ListTypeProject, SortingNamespace::AlphabeticalType, false);
+        w.data->setManualSortedList(folder, SortingNamespace::ListTypeFolder, { { project, 0 } });
+        w.data->setSortedList(context, SortingNamespace::ListTypeContext, SortingNamespace::TimestampDescType, true);
+
+        QVERIFY(w.projects->cloneProject(w.data->getProjectById(project)));
+        const QString projectCopy = w.projects->lastCreatedProjectId();
+        QVERIFY(w.projects->cloneFolder(w.data->getProjectById(folder)));
+        QVERIFY(w.contexts->cloneContext(w.data->getContextById(context)));
+        const QString contextCopy = w.contexts->lastCreatedContextId();
+
+        const SortedListInfo copied = w.data->getSortedListInfo(projectCopy, SortingNamespace::ListTypeProject);
+        QCOMPARE(copied.sortingType, SortingNamespace::AlphabeticalType);
+        QCOMPARE(copied.groupByDate, false);
+        QVERIFY(!w.data->hasSortedListInfo(projectCopy, SortingNamespace::ListTypeFolder));
+        QCOMPARE(w.data->getSortingType(contextCopy, SortingNamespace::ListTypeContext),
+            SortingNamespace::TimestampDescType);
+
+        QString folderCopy;
+        for (const DataObject& root : w.data->getRootProjects()) {
+            if (root.value("NAME") == "Work" && root.value("ID") != folder)
+                folderCopy = root.value("ID").toString();
+        }
+        QVERIFY(!folderCopy.isEmpty());
+        // The manual choice carries over; the positions named the source's objects.
+        const SortedListInfo folderCopied = w.data->getSortedListInfo(folderCopy, SortingNamespace::ListTypeFolder);
+        QCOMPARE(folderCopied.sortingType, SortingNamespace::ManualType);
+        QVERIFY(folderCopied.orderHash.isEmpty());
     }
 
     void dayIndicatorAnswersTheScript()

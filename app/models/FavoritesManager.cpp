@@ -1,0 +1,421 @@
+#include "models/FavoritesManager.h"
+
+#include "data/DataManager.h"
+#include "data/ObjectState.h"
+#include "logging/Log.h"
+#include "models/FavoritesSortModel.h"
+#include "models/ListModel.h"
+#include "shell/AppPaths.h"
+#include "shell/DamagedSettingsFile.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QSet>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+const int KindCount = 3;
+const QString ListKeys[KindCount]
+    = { QStringLiteral("tasks"), QStringLiteral("projects"), QStringLiteral("contexts") };
+const QString KindNames[KindCount]
+    = { QStringLiteral("task"), QStringLiteral("project"), QStringLiteral("context") };
+const QString ObjectsToAddKey = QStringLiteral("objects_to_add");
+const QString ObjectsToRemoveKey = QStringLiteral("objects_to_remove");
+
+const QString ObjectIdField = QStringLiteral("object_id");
+const QString ObjectTypeField = QStringLiteral("object_type");
+const QString LastChangedField = QStringLiteral("last_changed");
+
+const QString StateKey = QStringLiteral("STATE");
+const QString FavoritesListId = QStringLiteral("root_favorites");
+const int DefaultSettleDelay = 5000;
+
+bool isKind(int kind)
+{
+    return kind >= FavoritesManager::TaskKind && kind <= FavoritesManager::ContextKind;
+}
+
+QString arrayText(const QJsonArray& array)
+{
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+// Why a pending change cannot be used, or '' when it can.
+QString changeProblem(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return QStringLiteral("it is not a JSON object");
+    const QJsonObject change = value.toObject();
+    if (!change.value(ObjectIdField).isString() || change.value(ObjectIdField).toString().isEmpty())
+        return QStringLiteral("it has no \"object_id\" text");
+    if (FavoritesManager::kindOfName(change.value(ObjectTypeField).toString()) < 0)
+        return QStringLiteral("its \"object_type\" is not \"task\", \"project\" or \"context\"");
+    if (!change.value(LastChangedField).isString())
+        return QStringLiteral("it has no \"last_changed\" text");
+    return QString();
+}
+
+bool isChangeOf(const QJsonValue& value, const QString& typeName, const QString& objectId)
+{
+    const QJsonObject change = value.toObject();
+    return change.value(ObjectIdField).toString() == objectId
+        && change.value(ObjectTypeField).toString() == typeName;
+}
+
+} // namespace
+
+struct FavoritesManager::Private
+{
+    QString path;
+    DataManager* data = nullptr;
+    QStringList lists[KindCount];
+    QJsonArray toAdd;
+    QJsonArray toRemove;
+    std::unique_ptr<QSettings> file;
+    QTimer settleTimer;
+    FavoritesManager::Clock clock;
+    // Set while loading when the file held something that could not be used.
+    bool damaged = false;
+
+    DataManager* dataManager() const { return data ? data : DataManager::instance(); }
+
+    void load();
+    QStringList readIds(const QString& key);
+    QJsonArray readChanges(const QString& key);
+    void repair(const QByteArray& former);
+
+    bool write(const QString& key, const QVariant& value);
+    void writeList(int kind) { write(ListKeys[kind], lists[kind]); }
+    void writeChanges();
+    QJsonObject change(int kind, const QString& objectId) const;
+    // Forgets whatever was pending for the object: the newest choice wins.
+    void dropPending(int kind, const QString& objectId);
+
+    QList<DataObject> activeFavorites() const;
+};
+
+void FavoritesManager::Private::load()
+{
+    QByteArray former;
+    {
+        QFile raw(path);
+        if (raw.exists() && raw.open(QIODevice::ReadOnly))
+            former = raw.readAll();
+    }
+    file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    if (file->status() == QSettings::AccessError)
+        QLOG_ERROR() << "Unable to read the favorites from " << path << ".";
+    damaged = file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(former);
+
+    for (int kind = 0; kind < KindCount; ++kind)
+        lists[kind] = readIds(ListKeys[kind]);
+    toAdd = readChanges(ObjectsToAddKey);
+    toRemove = readChanges(ObjectsToRemoveKey);
+    if (damaged)
+        repair(former);
+}
+
+QStringList FavoritesManager::Private::readIds(const QString& key)
+{
+    const QVariant value = file->value(key);
+    if (!value.isValid())
+        return QStringList();
+    if (value.type() != QVariant::String && value.type() != QVariant::StringList) {
+        QLOG_ERROR() << "The value of " << key << " in " << path << " is not a list of identifiers; it is read as empty.";
+        damaged = true;
+        return QStringList();
+    }
+
+    QStringList ids;
+    QSet<QString> seen;
+    int unusable = 0;
+    for (const QString& id : value.toStringList()) {
+        if (id.isEmpty() || seen.contains(id)) {
+            ++unusable;
+            continue;
+        }
+        seen.insert(id);
+        ids.append(id);
+    }
+    // A list of one empty identifier is how an empty list may come back.
+    if (unusable > 0 && !(ids.isEmpty() && value.toStringList() == QStringList { QString() })) {
+        QLOG_WARN() << "Ignoring " << unusable << " empty or repeated identifiers of " << key << " in " << path
+                    << ".";
+        damaged = true;
+    }
+    return ids;
+}
+
+QJsonArray FavoritesManager::Private::readChanges(const QString& key)
+{
+    const QVariant value = file->value(key);
+    if (!value.isValid())
+        return QJsonArray();
+    // JSON written by hand without quotes comes back from QSettings as a
+    // list cut at its commas; joined it is the text again.
+    const QString text = value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
+                                                              : value.toString();
+    if (text.trimmed().isEmpty())
+        return QJsonArray();
+
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        const QString reason
+            = error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not an array");
+        QLOG_ERROR() << "The value of " << key << " in " << path << " is not a JSON array (" << reason
+                     << "); it is read as empty.";
+        damaged = true;
+        return QJsonArray();
+    }
+
+    QJsonArray usable;
+    const QJsonArray entries = document.array();
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString problem = changeProblem(entries.at(i));
+        if (problem.isEmpty()) {
+            usable.append(entries.at(i));
+            continue;
+        }
+        QLOG_WARN() << "Ignoring entry " << i << " of " << key << " in " << path << ": " << problem << ".";
+        damaged = true;
+    }
+    return usable;
+}
+
+void FavoritesManager::Private::repair(const QByteArray& former)
+{
+    QLOG_ERROR() << "The file " << path << " could not be read in full; the readable favorites are used.";
+    const QString keptPath = DamagedSettingsFile::keepAside(path, former);
+    if (keptPath.isEmpty()) {
+        // Writing over it now would lose what could not be read, and nothing
+        // else holds it; the file stays as it is until the next change.
+        return;
+    }
+    QLOG_ERROR() << "The former content of " << path << " is kept as " << keptPath << ".";
+
+    // A handle that met a damaged file reports so for the rest of its life,
+    // so the file starts again from what could be read, on a new handle.
+    QVariantMap entries = DamagedSettingsFile::readableEntries(*file);
+    for (int kind = 0; kind < KindCount; ++kind)
+        entries.insert(ListKeys[kind], lists[kind]);
+    entries.insert(ObjectsToAddKey, arrayText(toAdd));
+    entries.insert(ObjectsToRemoveKey, arrayText(toRemove));
+    file.reset();
+    file = DamagedSettingsFile::rewrite(path, entries);
+    damaged = false;
+}
+
+bool FavoritesManager::Private::write(const QString& key, const QVariant& value)
+{
+    file->setValue(key, value);
+    file->sync();
+    if (file->status() != QSettings::NoError) {
+        QLOG_ERROR() << "Unable to save " << key << " of the favorites in " << path << " ("
+                     << DamagedSettingsFile::statusText(file->status()) << ").";
+        return false;
+    }
+    return true;
+}
+
+void FavoritesManager::Private::writeChanges()
+{
+    write(ObjectsToAddKey, arrayText(toAdd));
+    write(ObjectsToRemoveKey, arrayText(toRemove));
+}
+
+QJsonObject FavoritesManager::Private::change(int kind, const QString& objectId) const
+{
+    const QDateTime moment = clock ? clock() : QDateTime::currentDateTimeUtc();
+    QJsonObject record;
+    record.insert(ObjectIdField, objectId);
+    record.insert(ObjectTypeField, KindNames[kind]);
+    record.insert(LastChangedField, moment.toUTC().toString(Qt::ISODate));
+    return record;
+}
+
+void FavoritesManager::Private::dropPending(int kind, const QString& objectId)
+{
+    for (QJsonArray* pending : { &toAdd, &toRemove }) {
+        for (int i = pending->size() - 1; i >= 0; --i) {
+            if (isChangeOf(pending->at(i), KindNames[kind], objectId))
+                pending->removeAt(i);
+        }
+    }
+}
+
+QList<DataObject> FavoritesManager::Private::activeFavorites() const
+{
+    DataManager* manager = dataManager();
+    QList<DataObject> rows;
+    const auto keepActive = [&rows](const DataObject& record) {
+        if (!record.isEmpty() && record.value(StateKey, -1).toInt() == ObjectState::Active)
+            rows.append(record);
+    };
+    for (const QString& id : lists[ProjectKind])
+        keepActive(manager->getProjectById(id));
+    for (const QString& id : lists[ContextKind])
+        keepActive(manager->getContextById(id));
+    if (!lists[TaskKind].isEmpty()) {
+        for (const DataObject& task : manager->getTasksByIds(lists[TaskKind]))
+            keepActive(task);
+    }
+    return rows;
+}
+
+// --- FavoritesManager
+
+FavoritesManager* FavoritesManager::instance()
+{
+    static FavoritesManager* manager
+        = new FavoritesManager(AppPaths::appDataFile(QStringLiteral("favorites.dat")), nullptr);
+    return manager;
+}
+
+FavoritesManager::FavoritesManager(const QString& filePath, DataManager* dataManager, QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+    d->path = filePath;
+    d->data = dataManager;
+    d->settleTimer.setSingleShot(true);
+    d->settleTimer.setInterval(DefaultSettleDelay);
+    connect(&d->settleTimer, &QTimer::timeout, this, [this] {
+        QLOG_INFO() << "Favorites changes settled: " << d->toAdd.size() << " additions and "
+                    << d->toRemove.size() << " removals wait for the favorites sync.";
+        emit pendingChangesSettled();
+    });
+    d->load();
+}
+
+FavoritesManager::~FavoritesManager() = default;
+
+QString FavoritesManager::filePath() const
+{
+    return d->path;
+}
+
+void FavoritesManager::add(int kind, const QString& objectId)
+{
+    if (!isKind(kind) || objectId.isEmpty()) {
+        QLOG_WARN() << "Refusing to add the object \"" << objectId << "\" of kind " << kind << " to favorites.";
+        return;
+    }
+    if (d->lists[kind].contains(objectId))
+        return;
+    d->lists[kind].append(objectId);
+    d->writeList(kind);
+    emit objectAdded();
+    d->dropPending(kind, objectId);
+    d->toAdd.append(d->change(kind, objectId));
+    d->writeChanges();
+    d->settleTimer.start();
+}
+
+void FavoritesManager::remove(int kind, const QString& objectId)
+{
+    if (!isKind(kind) || !d->lists[kind].contains(objectId))
+        return;
+    d->lists[kind].removeAll(objectId);
+    d->writeList(kind);
+    emit objectRemoved();
+    d->dropPending(kind, objectId);
+    d->toRemove.append(d->change(kind, objectId));
+    d->writeChanges();
+    d->settleTimer.start();
+}
+
+bool FavoritesManager::contains(int kind, const QString& objectId) const
+{
+    return isKind(kind) && d->lists[kind].contains(objectId);
+}
+
+QStringList FavoritesManager::ids(int kind) const
+{
+    return isKind(kind) ? d->lists[kind] : QStringList();
+}
+
+QJsonArray FavoritesManager::objectsToAdd() const
+{
+    return d->toAdd;
+}
+
+QJsonArray FavoritesManager::objectsToRemove() const
+{
+    return d->toRemove;
+}
+
+QVariant FavoritesManager::getModel()
+{
+    const QPointer<FavoritesManager> self(this);
+    auto* source = new ListModel([self] { return self ? self->d->activeFavorites() : QList<DataObject>(); });
+    auto* proxy = new FavoritesSortModel();
+    // The source lives and dies with the proxy that the interface holds.
+    source->setParent(proxy);
+    proxy->setSourceModel(source);
+    proxy->setDataManager(d->data);
+    proxy->setListInfo(FavoritesListId, SortingNamespace::ListTypeFavorites);
+    QQmlEngine::setObjectOwnership(proxy, QQmlEngine::JavaScriptOwnership);
+    return QVariant::fromValue(static_cast<QObject*>(proxy));
+}
+
+QString FavoritesManager::kindName(int kind)
+{
+    return isKind(kind) ? KindNames[kind] : QString();
+}
+
+int FavoritesManager::kindOfName(const QString& name)
+{
+    for (int kind = 0; kind < KindCount; ++kind) {
+        if (KindNames[kind] == name)
+            return kind;
+    }
+    return -1;
+}
+
+void FavoritesManager::setClock(const Clock& clock)
+{
+    d->clock = clock;
+}
+
+void FavoritesManager::setSettleDelay(int milliseconds)
+{
+    d->settleTimer.setInterval(milliseconds);
+}
+
+int FavoritesManager::settleDelay() const
+{
+    return d->settleTimer.interval();
+}
+
+bool FavoritesManager::isSettling() const
+{
+    return d->settleTimer.isActive();
+}
+
+void FavoritesManager::clearAll()
+{
+    d->settleTimer.stop();
+    bool hadFavorites = false;
+    for (QStringList& list : d->lists) {
+        hadFavorites |= !list.isEmpty();
+        list.clear();
+    }
+    d->toAdd = QJsonArray();
+    d->toRemove = QJsonArray();
+    d->file->clear();
+    d->file->sync();
+    if (d->file->status() != QSettings::NoError) {
+        QLOG_ERROR() << "Unable to clear the favorites in " << d->path << " ("
+                     << DamagedSettingsFile::statusText(d->file->status()) << ").";
+    }
+    QLOG_INFO() << "Favorites cleared.";
+    if (hadFavorites)
+        emit objectsChanged();
+}
