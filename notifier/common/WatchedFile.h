@@ -23,9 +23,8 @@ public:
 
     QString filePath() const;
 
-    // Forgets the last seen state, so that the next folder event reports a
-    // change even when the file looks the same (used after our own writes
-    // when the caller wants to re-read regardless).
+    // Records the file as it is now, so that a folder event caused by our
+    // own write is not reported back to us as someone else's change.
     void rememberCurrentState();
 
 signals:
