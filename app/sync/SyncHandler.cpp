@@ -1,0 +1,1133 @@
+#include "sync/SyncHandler.h"
+
+#include "data/DatabaseHandler.h"
+#include "data/PredefinedDataHelper.h"
+#include "logging/Log.h"
+#include "plexlink/ApiHandler.h"
+#include "plexlink/ApiOperation.h"
+#include "plexlink/BoolApiOperation.h"
+#include "plexlink/IntegerApiOperation.h"
+#include "plexlink/ObjectListApiOperation.h"
+#include "shell/AppInfo.h"
+#include "shell/AppPaths.h"
+#include "shell/DamagedSettingsFile.h"
+#include "shell/Settings.h"
+#include "time/NotificationManager.h"
+#include "time/RepeatedTaskHelper.h"
+
+#include <QEventLoop>
+#include <QMetaEnum>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QSet>
+#include <QSettings>
+
+#include <utility>
+
+namespace {
+
+const QString IdKey = QStringLiteral("ID");
+const QString NameKey = QStringLiteral("NAME");
+const QString ParentKey = QStringLiteral("PARENT");
+const QString ContextKey = QStringLiteral("CONTEXT");
+const QString DueKey = QStringLiteral("DUE");
+const QString FolderKey = QStringLiteral("FOLDER");
+const QString TimestampKey = QStringLiteral("TIMESTAMP");
+const QString StateKey = QStringLiteral("STATE");
+const QString SyncedKey = QStringLiteral("SYNCED");
+const QString LocalKey = QStringLiteral("LOCAL");
+const QString PeriodKey = QStringLiteral("PERIOD");
+const QString LevelKey = QStringLiteral("LEVEL");
+const QString ChildrenKey = QStringLiteral("CHILDREN");
+const QString SyncKey = QStringLiteral("SYNC");
+const QString TypeKey = QStringLiteral("TYPE");
+const QString PredefinedKey = QStringLiteral("PREDEFINED");
+const QString InboxKey = QStringLiteral("INBOX");
+
+const QString SyncGroup = QStringLiteral("Sync");
+const QString LastRevisionKey = QStringLiteral("LastClientRevision");
+const QString InboxIdKey = QStringLiteral("QB_ID");
+const QString OneStepIdKey = QStringLiteral("OSA_ID");
+const QString PredefinedIdsKey = QStringLiteral("predefined_ids");
+
+const QString TaskType = QStringLiteral("task");
+const QString ProjectType = QStringLiteral("project");
+const QString ContextType = QStringLiteral("context");
+
+const int MaxRequestsPerObject = 3;
+
+// The fields the store keeps for each kind. The server may send more (its
+// own bookkeeping); the store refuses any record with a field it has no
+// column for, so those are left out. SYNCED and LOCAL are the store's own
+// business on a synchronised write and are never taken from the server.
+const QStringList& storedFields(const QString& type)
+{
+    static const QStringList task = { IdKey, NameKey, ParentKey, QStringLiteral("MEMO"), QStringLiteral("START"),
+        DueKey, ContextKey, TimestampKey, StateKey, PeriodKey };
+    static const QStringList project = { IdKey, NameKey, ParentKey, QStringLiteral("MEMO"),
+        QStringLiteral("START"), DueKey, ContextKey, FolderKey, TimestampKey, StateKey };
+    static const QStringList context
+        = { IdKey, NameKey, ParentKey, QStringLiteral("MEMO"), TimestampKey, StateKey };
+    return type == TaskType ? task : type == ProjectType ? project : context;
+}
+
+QStringList readIds(const QSettings& file)
+{
+    // Written by QSettings the value is one text; written by hand without
+    // quotes QSettings reads it as a list. Empty pieces are no identifiers.
+    const QVariant value = file.value(PredefinedIdsKey);
+    const QStringList pieces = value.type() == QVariant::StringList ? value.toStringList()
+                                                                    : value.toString().split(QLatin1Char(','));
+    QStringList ids;
+    for (const QString& piece : pieces) {
+        if (!piece.trimmed().isEmpty())
+            ids.append(piece.trimmed());
+    }
+    return ids;
+}
+
+// The number in "<text>: Server has newer object; timestamp: 1700000000." -
+// what is left once the phrase is gone, up to the first full stop.
+qulonglong newerServerTimestamp(QString text)
+{
+    text.remove(QStringLiteral(": Server has newer object; timestamp: "));
+    return text.split(QLatin1Char('.')).value(0).trimmed().toULongLong();
+}
+
+bool isContextReference(const QString& text)
+{
+    if (!text.contains(QLatin1String("Context(")))
+        return false;
+    const bool forTask = text.contains(QLatin1String("required for task"))
+        && (text.contains(QLatin1String("was deleted")) || text.contains(QLatin1String("doesn't exist")));
+    const bool forProject
+        = text.contains(QLatin1String("required for project")) && text.contains(QLatin1String("doesn't exist"));
+    return forTask || forProject;
+}
+
+bool isParentReference(const QString& text)
+{
+    if (!text.contains(QLatin1String("Parent(")))
+        return false;
+    return text.contains(QLatin1String("isn't folder required for folder"))
+        || (text.contains(QLatin1String("required for object")) && text.contains(QLatin1String("doesn't exist")));
+}
+
+} // namespace
+
+QString SyncHandler::typeName(Kind kind)
+{
+    return kind == Kind::Task ? TaskType : kind == Kind::Project ? ProjectType : ContextType;
+}
+
+// What one merge collects before it is committed: nothing of it reaches the
+// predefined-object file, the sync file or the reminders unless the store
+// kept the merge.
+struct MergeState
+{
+    QStringList predefinedIds;
+    QVariantMap predefinedCodes;
+    QString newInboxId;
+    QString newOneStepId;
+    QList<DataObject> tasksToRefresh;
+    QList<DataObject> projectsToDelete;
+    QList<DataObject> contextsToDelete;
+    QList<std::function<void()>> reminderFollowUps;
+    QSet<QString> reportedFields;
+};
+
+struct SyncHandler::AcceptedObject
+{
+    // As it is to be stored, and as it was read before it was sent.
+    DataObject record;
+    DataObject sent;
+    Kind kind;
+};
+
+struct SyncHandler::UploadStep
+{
+    const char* announcement;
+    Kind kind;
+    std::function<QList<DataObject>()> list;
+    int progress;
+    const char* failure;
+};
+
+struct SyncHandler::Private
+{
+    Services services;
+    ApiHandler* api = nullptr;
+    std::unique_ptr<QSettings> syncFile;
+    bool active = false;
+    int lastRevision = 0;
+    QString inboxId = PredefinedDataHelper::initialQuorvelBoxId();
+    QString oneStepId = PredefinedDataHelper::initialOneStepActionsId();
+    bool restart = false;
+    // A restart has been asked for from the event loop and has not run yet.
+    bool restartPending = false;
+    int restartsInRow = 0;
+    bool fullDownload = false;
+    QString lastRefusedId;
+    qint32 timeDifference = 0;
+    // Counts runs, so that a reply or a wait that outlived its run is told apart.
+    quint64 run = 0;
+    QPointer<ApiOperation> download;
+    MergeState merge;
+    // Objects of the list being sent that the server took, to be marked as
+    // synchronised together, and whether a revision waits to be saved.
+    QList<AcceptedObject> acceptedObjects;
+    bool revisionToSave = false;
+};
+
+SyncHandler::SyncHandler(QObject* parent)
+    : SyncHandler(Services(), parent)
+{
+}
+
+SyncHandler::SyncHandler(const Services& services, QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+    d->services = services;
+    d->api = new ApiHandler(
+        { { QStringLiteral("PLATFORM"), QStringLiteral("Windows") }, { QStringLiteral("VERSION"), AppInfo::version() } },
+        this);
+    connect(d->api, &ApiHandler::proxyAuthenticationRequired, this, &SyncHandler::proxyAuthenticationRequired);
+
+    d->syncFile = std::make_unique<QSettings>(syncFilePath(), QSettings::IniFormat);
+    if (d->syncFile->status() == QSettings::FormatError) {
+        // The handle would drop whatever it could not read at its next write;
+        // the file is kept aside and started again from what was readable.
+        QLOG_WARN() << "The sync file " << syncFilePath() << " is damaged; it is kept aside and rewritten.";
+        DamagedSettingsFile::keepAside(syncFilePath());
+        const QVariantMap readable = DamagedSettingsFile::readableEntries(*d->syncFile);
+        d->syncFile.reset();
+        d->syncFile = DamagedSettingsFile::rewrite(syncFilePath(), readable);
+    }
+    d->syncFile->beginGroup(SyncGroup);
+    reloadSyncFile();
+}
+
+SyncHandler::~SyncHandler() = default;
+
+void SyncHandler::setServices(const Services& services)
+{
+    d->services = services;
+}
+
+QString SyncHandler::syncFilePath()
+{
+    return AppPaths::appDataFile(QStringLiteral("sync.dat"));
+}
+
+bool SyncHandler::isActive() const
+{
+    return d->active;
+}
+
+int SyncHandler::lastRevision() const
+{
+    return d->lastRevision;
+}
+
+qint32 SyncHandler::timeDifference() const
+{
+    return d->timeDifference;
+}
+
+QString SyncHandler::inboxId() const
+{
+    return d->inboxId;
+}
+
+QString SyncHandler::oneStepActionsId() const
+{
+    return d->oneStepId;
+}
+
+DatabaseHandler* SyncHandler::store() const
+{
+    return d->services.store ? d->services.store : DatabaseHandler::instance();
+}
+
+RepeatedTaskHelper* SyncHandler::repetition() const
+{
+    return d->services.repetition ? d->services.repetition : RepeatedTaskHelper::instance();
+}
+
+NotificationManager* SyncHandler::notifications() const
+{
+    return d->services.notifications ? d->services.notifications : NotificationManager::instance();
+}
+
+Settings* SyncHandler::settings() const
+{
+    return d->services.settings ? d->services.settings : Settings::instance();
+}
+
+qint64 SyncHandler::nowSeconds() const
+{
+    const QDateTime now = d->services.clock ? d->services.clock() : QDateTime::currentDateTimeUtc();
+    return now.toSecsSinceEpoch();
+}
+
+void SyncHandler::reloadSyncFile()
+{
+    d->syncFile->sync();
+    // Anything but a revision means "from the beginning".
+    d->lastRevision = qMax(0, d->syncFile->value(LastRevisionKey, 0).toInt());
+    const QString inbox = d->syncFile->value(InboxIdKey).toString();
+    const QString oneStep = d->syncFile->value(OneStepIdKey).toString();
+    d->inboxId = inbox.isEmpty() ? PredefinedDataHelper::initialQuorvelBoxId() : inbox;
+    d->oneStepId = oneStep.isEmpty() ? PredefinedDataHelper::initialOneStepActionsId() : oneStep;
+}
+
+void SyncHandler::giveCredentialsToApi()
+{
+    d->api->setClientLogin(settings()->clientLogin());
+    d->api->setClientPassword(settings()->clientPassword());
+}
+
+// --- Runs ---
+
+bool SyncHandler::start()
+{
+    if (d->active)
+        return false;
+    // A restart that was still to come is taken over by this run.
+    d->restartPending = false;
+    d->restartsInRow = 0;
+    return startRun();
+}
+
+bool SyncHandler::startRun()
+{
+    if (d->active)
+        return false;
+    d->restart = false;
+    const QString login = settings()->clientLogin();
+    const QString password = settings()->clientPassword();
+    reloadSyncFile();
+    if (login.isEmpty() || password.isEmpty()) {
+        QLOG_ERROR() << "User login or password is not set. Can't start sync process!";
+        return false;
+    }
+    d->api->setClientLogin(login);
+    d->api->setClientPassword(password);
+    QLOG_INFO() << "Sync process started...";
+    d->active = true;
+    ++d->run;
+    emit started();
+    QLOG_INFO() << "Getting changes from server...";
+
+    // A child of the handler, so that a download still on its way when the
+    // handler goes (after an abort, say) goes with it.
+    ObjectListApiOperation* operation = d->api->getChanges(d->fullDownload ? 0 : d->lastRevision, this);
+    d->download = operation;
+    connect(operation, &ApiOperation::finished, this, [this, operation] { onChangesReceived(operation); });
+    return true;
+}
+
+void SyncHandler::restartRun()
+{
+    if (!d->restartPending)
+        return;
+    d->restartPending = false;
+    if (d->restartsInRow >= MaxRestartsInRow) {
+        QLOG_ERROR() << "The sync had to start again " << d->restartsInRow
+                     << " times in a row; it stops here until the next sync.";
+    } else {
+        ++d->restartsInRow;
+        if (startRun())
+            return;
+    }
+    // Nobody else will end this run: the manager is still waiting for it.
+    emit finished();
+    QLOG_INFO() << "Sync process completed.";
+}
+
+void SyncHandler::abort()
+{
+    if (d->restartPending) {
+        d->restartPending = false;
+        emit finished();
+        QLOG_INFO() << "Sync process completed.";
+        return;
+    }
+    d->restart = false;
+    endRun();
+}
+
+void SyncHandler::endRun()
+{
+    if (!d->active)
+        return;
+    d->active = false;
+    d->download = nullptr;
+    if (d->restart)
+        return;
+    emit finished();
+    QLOG_INFO() << "Sync process completed.";
+}
+
+void SyncHandler::onChangesReceived(ApiOperation* operation)
+{
+    operation->deleteLater();
+    // A reply of a run that was aborted, or of one before the current run,
+    // carries nothing this run asked for.
+    if (operation != d->download || !d->active) {
+        QLOG_INFO() << "A download of an earlier sync run arrived late; it is ignored.";
+        return;
+    }
+    d->download = nullptr;
+
+    if (reportFailure(operation)) {
+        endRun();
+        return;
+    }
+
+    const quint64 run = d->run;
+    adoptServerTime(operation->serverTime());
+    emit progressChanged(10);
+    if (merge(operation->result().toList())) {
+        // Only a download that was kept ends the wish for everything: after
+        // a failure the next run asks again for what this one asked for.
+        d->fullDownload = false;
+        upload(run);
+        if (!d->restart && d->active && d->run == run)
+            emit progressChanged(100);
+    } else {
+        d->restart = false;
+        emit runFailed();
+    }
+    // An abort while the upload waited has ended the run already.
+    const bool restartNow = d->restart && d->active && d->run == run;
+    endRun();
+    if (restartNow) {
+        d->restartPending = true;
+        QMetaObject::invokeMethod(this, &SyncHandler::restartRun, Qt::QueuedConnection);
+    }
+}
+
+// --- Errors and bookkeeping ---
+
+void SyncHandler::reportNetworkError(ApiOperation* operation)
+{
+    const QNetworkReply::NetworkError code = operation->networkErrorCode();
+    const char* name = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(code);
+    QLOG_ERROR() << "Network error: " << (name ? name : QByteArray::number(code).constData()) << ".  "
+                 << operation->errorText();
+    emit networkError();
+}
+
+void SyncHandler::reportServerError(ApiOperation* operation)
+{
+    QLOG_ERROR() << "Server error: " << operation->errorCode() << ".  " << operation->errorText();
+    emit serverError(operation->errorCode());
+}
+
+bool SyncHandler::reportFailure(ApiOperation* operation)
+{
+    if (operation->networkErrorCode() != QNetworkReply::NoError) {
+        reportNetworkError(operation);
+        return true;
+    }
+    if (operation->errorCode() != -1) {
+        reportServerError(operation);
+        return true;
+    }
+    return false;
+}
+
+void SyncHandler::adoptServerTime(uint serverTime)
+{
+    // A reply without the time element says nothing about the server's
+    // clock; taking 0 for it would move every timestamp back to 1970.
+    if (serverTime == 0)
+        return;
+    const qint32 difference = qint32(qint64(serverTime) - nowSeconds());
+    if (difference == d->timeDifference)
+        return;
+    d->timeDifference = difference;
+    QLOG_INFO() << "Server and local time difference changed: " << difference;
+}
+
+void SyncHandler::saveLastRevision(int revision)
+{
+    if (adoptRevision(revision))
+        persistRevision();
+}
+
+bool SyncHandler::adoptRevision(int revision)
+{
+    if (revision < 1) {
+        QLOG_ERROR() << "Broken server revision! Value is " << revision;
+        return false;
+    }
+    if (revision == d->lastRevision)
+        return false;
+    QLOG_INFO() << "Saving last client revision.. Revision #" << revision;
+    d->lastRevision = revision;
+    d->revisionToSave = true;
+    return true;
+}
+
+void SyncHandler::persistRevision()
+{
+    if (!d->revisionToSave)
+        return;
+    d->revisionToSave = false;
+    d->syncFile->setValue(LastRevisionKey, d->lastRevision);
+    d->syncFile->sync();
+    if (d->syncFile->status() != QSettings::NoError)
+        QLOG_ERROR() << "Unable to save the last client revision in " << syncFilePath();
+}
+
+// --- Waiting for replies ---
+
+bool SyncHandler::waitFor(ApiOperation* operation)
+{
+    QPointer<ApiOperation> guard(operation);
+    if (!operation->isFinished()) {
+        QEventLoop loop;
+        connect(operation, &ApiOperation::finished, &loop, &QEventLoop::quit);
+        connect(operation, &ApiOperation::aborted, &loop, &QEventLoop::quit);
+        connect(operation, &QObject::destroyed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    // The loop also ends when the thread is told to quit.
+    return guard && guard->isFinished();
+}
+
+bool SyncHandler::accountRequest(ApiOperation* operation)
+{
+    if (!operation)
+        return false;
+    const bool answered = waitFor(operation);
+    bool succeeded = false;
+    if (!answered)
+        QLOG_ERROR() << "The account request ended without an answer.";
+    else
+        succeeded = !reportFailure(operation);
+    operation->deleteLater();
+    return succeeded;
+}
+
+bool SyncHandler::registerUser(const QString& login, const QString& password)
+{
+    return accountRequest(d->api->registerUser(login, password));
+}
+
+bool SyncHandler::checkLogin(const QString& login, const QString& password)
+{
+    return accountRequest(d->api->checkLogin(login, password));
+}
+
+bool SyncHandler::resetPassword(const QString& login)
+{
+    return accountRequest(d->api->resetPassword(login));
+}
+
+bool SyncHandler::changePassword(const QString& login, const QString& oldPassword, const QString& newPassword)
+{
+    // The request is signed with the stored account, whether or not a run
+    // has passed it on yet.
+    giveCredentialsToApi();
+    return accountRequest(d->api->changePassword(login, oldPassword, newPassword));
+}
+
+// --- Download and merge ---
+
+bool SyncHandler::merge(const QVariantList& items)
+{
+    if (items.size() < 2) {
+        emit progressChanged(60);
+        return true;
+    }
+    if (!store()->beginTransaction()) {
+        QLOG_ERROR() << "Unable to begin transaction!";
+        return false;
+    }
+    const int revision = items.at(0).toInt();
+    d->merge = MergeState();
+    QSettings predefinedFile(PredefinedDataHelper::predefinedObjectsFile(), QSettings::IniFormat);
+    d->merge.predefinedIds = readIds(predefinedFile);
+
+    if (!mergeItems(items, revision)) {
+        QLOG_ERROR() << "Unable to merge the changes from the server; none of them were kept.";
+        store()->rollbackChanges();
+        d->merge = MergeState();
+        return false;
+    }
+    if (!store()->commitChanges()) {
+        QLOG_ERROR() << "Unable to save the changes from the server; none of them were kept.";
+        d->merge = MergeState();
+        return false;
+    }
+    finishMerge(revision);
+    applyRememberedObjects();
+    d->merge = MergeState();
+    emit progressChanged(60);
+    return true;
+}
+
+bool SyncHandler::mergeItems(const QVariantList& items, int revision)
+{
+    const int count = items.size();
+    const int progressStep = qMax(1, count / 10);
+    QSettings predefinedFile(PredefinedDataHelper::predefinedObjectsFile(), QSettings::IniFormat);
+    MergeState& merge = d->merge;
+
+    for (int i = 1; i < count; ++i) {
+        const QVariant item = items.at(i);
+        if (item.type() != QVariant::Map) {
+            QLOG_ERROR() << "Item " << i << " of the server's changes is not an object.";
+            return false;
+        }
+        DataObject object = item.toMap();
+        const QVariant predefined = object.take(PredefinedKey);
+        const int code = predefined.toInt();
+        const QString type = object.take(TypeKey).toString();
+        const int inbox = object.take(InboxKey).toInt();
+        const QString serverId = object.value(IdKey).toString();
+
+        if (predefined.toBool()) {
+            bool handled = false;
+            if (!mergePredefined(object, type, code, revision, predefinedFile, &handled))
+                return false;
+            if (handled)
+                continue;
+        }
+
+        object.insert(SyncKey, true);
+        if (revision == 1) {
+            if (code >= 200 && code <= 204)
+                merge.tasksToRefresh.append(object);
+            if (code == 100)
+                merge.projectsToDelete.append(object);
+        }
+
+        if (type == ProjectType && inbox != 0) {
+            if (inbox == 1 && serverId != d->inboxId) {
+                QLOG_INFO() << "Changing QuorvelBox project ID...";
+                if (!store()->updateTaskParents(d->inboxId, serverId))
+                    return false;
+                merge.newInboxId = serverId;
+            } else if (inbox == 2 && serverId != d->oneStepId) {
+                QLOG_INFO() << "Changing OneStepActions project ID...";
+                if (!store()->updateTaskParents(d->oneStepId, serverId))
+                    return false;
+                merge.newOneStepId = serverId;
+            }
+            continue;
+        }
+
+        bool ok = true;
+        if (type == ProjectType)
+            ok = mergeOne(Kind::Project, object) != MergeOutcome::Failed;
+        else if (type == ContextType)
+            ok = mergeOne(Kind::Context, object) != MergeOutcome::Failed;
+        else if (type == TaskType)
+            ok = mergeTask(object);
+        else
+            QLOG_WARN() << "An object of the unknown type \"" << type << "\" from the server is skipped.";
+        if (!ok)
+            return false;
+
+        if (i % progressStep == 0)
+            emit progressChanged(10 + 45 * i / count);
+    }
+    return true;
+}
+
+bool SyncHandler::mergePredefined(
+    const DataObject& object, const QString& type, int code, int revision, const QSettings& file, bool* handled)
+{
+    MergeState& merge = d->merge;
+    const QString codeKey = QString::number(code);
+    const QString serverId = object.value(IdKey).toString();
+    const QString localId = merge.predefinedCodes.value(codeKey, file.value(codeKey)).toString();
+    if (!localId.isEmpty() && localId != serverId) {
+        const bool isProject = type == ProjectType;
+        const DataObject local = isProject ? store()->getProjectById(localId) : store()->getContextById(localId);
+        if (!local.isEmpty()) {
+            // The server knows this predefined object under its own
+            // identifier: the local one takes it over and keeps its name.
+            *handled = true;
+            for (QString& id : merge.predefinedIds) {
+                if (id == localId)
+                    id = serverId;
+            }
+            merge.predefinedCodes.insert(codeKey, serverId);
+            DataObject renamed = storedOnly(object, isProject ? Kind::Project : Kind::Context);
+            renamed.insert(NameKey, local.value(NameKey));
+            if (isProject)
+                return store()->updatePredefinedFolder(localId, serverId) && store()->updateProjectRemotely(renamed);
+            const bool deleted = object.value(StateKey).toInt() != 0;
+            return store()->updatePredefinedContext(localId, serverId, deleted)
+                && store()->updateContextRemotely(renamed);
+        }
+        QLOG_WARN() << "The predefined object " << localId << " is no longer stored; the server's " << serverId
+                    << " is merged as it is.";
+    }
+    if (revision == 1) {
+        if (code == 1 || code == 2)
+            merge.projectsToDelete.append(object);
+        else if (code >= 300 && code <= 305)
+            merge.contextsToDelete.append(object);
+    }
+    if (!merge.predefinedIds.contains(serverId))
+        merge.predefinedIds.append(serverId);
+    merge.predefinedCodes.insert(codeKey, serverId);
+    return true;
+}
+
+bool SyncHandler::mergeTask(DataObject task)
+{
+    if (!task.value(PeriodKey).toString().isEmpty()) {
+        if (!task.value(DueKey).toDateTime().isValid())
+            task.insert(PeriodKey, QString());
+        else
+            task = repetition()->adjustRepeatedTaskDates(task);
+    }
+    const QString id = task.value(IdKey).toString();
+    const DOTask stored = d->lastRevision >= 1 ? store()->getTaskById(id) : DOTask();
+    const bool hadReminders = !stored.isEmpty() && notifications()->hasScheduledNotifications(id);
+    const MergeOutcome outcome = mergeOne(Kind::Task, task);
+    if (outcome == MergeOutcome::Failed)
+        return false;
+
+    // The reminders follow what the store now holds, once the merge is kept:
+    // a stored task that stays as it is keeps its reminders where they are.
+    const bool replaced = outcome == MergeOutcome::Updated;
+    NotificationManager* reminders = notifications();
+    RepeatedTaskHelper* helper = repetition();
+    const int state = task.value(StateKey).toInt();
+    if (hadReminders && replaced) {
+        d->merge.reminderFollowUps.append(
+            [reminders, stored, task] { reminders->rescheduleReminders(stored, task); });
+    }
+    if (state >= 1) {
+        // Each removal rewrites a shared file under its lock, so tasks that
+        // have nothing to remove (most of them) are passed over.
+        d->merge.reminderFollowUps.append([reminders, helper, id, state] {
+            if (reminders->hasScheduledNotifications(id))
+                reminders->removeAllNotificationsById(id);
+            const bool repeatedReminders
+                = !helper->getStartDateReminders(id).isEmpty() || !helper->getDueDateReminders(id).isEmpty();
+            if (state == 1 && repeatedReminders)
+                helper->removeAllReminders(id);
+        });
+    }
+    return true;
+}
+
+DataObject SyncHandler::storedOnly(DataObject object, Kind kind)
+{
+    const QString type = typeName(kind);
+    const QStringList& fields = storedFields(type);
+    for (auto it = object.begin(); it != object.end();) {
+        if (it.key() == SyncKey || fields.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        if (!d->merge.reportedFields.contains(it.key())) {
+            d->merge.reportedFields.insert(it.key());
+            QLOG_WARN() << "The server sent the field " << it.key() << " with a " << type
+                        << "; it is not stored.";
+        }
+        it = object.erase(it);
+    }
+    return object;
+}
+
+SyncHandler::MergeOutcome SyncHandler::mergeOne(Kind kind, DataObject object)
+{
+    const QString type = typeName(kind);
+    object = storedOnly(object, kind);
+
+    const QString id = object.value(IdKey).toString();
+    bool isNumber = false;
+    const qint64 received = object.value(TimestampKey).toString().trimmed().toLongLong(&isNumber);
+    if (id.isEmpty() || !isNumber) {
+        QLOG_ERROR() << "The server sent a " << type << " without a usable ID or TIMESTAMP (ID \"" << id
+                     << "\", TIMESTAMP \"" << object.value(TimestampKey).toString() << "\").";
+        return MergeOutcome::Failed;
+    }
+
+    DatabaseHandler* db = store();
+    const DataObject stored = kind == Kind::Task ? db->getTaskById(id)
+        : kind == Kind::Project                  ? db->getProjectById(id)
+                                                 : db->getContextById(id);
+    if (stored.isEmpty()) {
+        const bool created = kind == Kind::Task ? db->createTaskRemotely(object)
+            : kind == Kind::Project             ? db->createProjectRemotely(object)
+                                                : db->createContextRemotely(object);
+        return created ? MergeOutcome::Created : MergeOutcome::Failed;
+    }
+    // The newer change wins, compared on the server's clock; on a tie the
+    // local object stays.
+    if (stored.value(TimestampKey).toLongLong() + d->timeDifference >= received)
+        return MergeOutcome::Kept;
+    const bool updated = kind == Kind::Task ? db->updateTaskRemotely(object)
+        : kind == Kind::Project             ? db->updateProjectRemotely(object)
+                                            : db->updateContextRemotely(object);
+    return updated ? MergeOutcome::Updated : MergeOutcome::Failed;
+}
+
+void SyncHandler::finishMerge(int revision)
+{
+    MergeState& merge = d->merge;
+    QSettings predefinedFile(PredefinedDataHelper::predefinedObjectsFile(), QSettings::IniFormat);
+    predefinedFile.setValue(PredefinedIdsKey, merge.predefinedIds.join(QLatin1Char(',')));
+    for (auto it = merge.predefinedCodes.cbegin(); it != merge.predefinedCodes.cend(); ++it)
+        predefinedFile.setValue(it.key(), it.value());
+    predefinedFile.sync();
+    if (predefinedFile.status() != QSettings::NoError)
+        QLOG_ERROR() << "Unable to save the predefined objects in " << predefinedFile.fileName();
+
+    bool builtInChanged = false;
+    if (!merge.newInboxId.isEmpty() && merge.newInboxId != d->inboxId) {
+        d->syncFile->setValue(InboxIdKey, merge.newInboxId);
+        d->syncFile->sync();
+        d->inboxId = merge.newInboxId;
+        builtInChanged = true;
+    }
+    if (!merge.newOneStepId.isEmpty() && merge.newOneStepId != d->oneStepId) {
+        d->syncFile->setValue(OneStepIdKey, merge.newOneStepId);
+        d->syncFile->sync();
+        d->oneStepId = merge.newOneStepId;
+        builtInChanged = true;
+    }
+    if (builtInChanged)
+        emit buildInProjectsUpdated();
+
+    saveLastRevision(revision);
+
+    for (const auto& followUp : merge.reminderFollowUps)
+        followUp();
+}
+
+void SyncHandler::applyRememberedObjects()
+{
+    MergeState& merge = d->merge;
+    if (merge.tasksToRefresh.isEmpty() && merge.projectsToDelete.isEmpty() && merge.contextsToDelete.isEmpty())
+        return;
+    // Written as changes made here, so that the next upload sends them.
+    const auto asLocal = [this](DataObject object, Kind kind) {
+        object = storedOnly(object, kind);
+        object.remove(SyncKey);
+        object.remove(TimestampKey);
+        return object;
+    };
+    DatabaseHandler* db = store();
+    bool ok = true;
+    for (const DataObject& task : merge.tasksToRefresh)
+        ok = db->updateTaskLocally(asLocal(task, Kind::Task)) && ok;
+    for (DataObject project : merge.projectsToDelete) {
+        project = asLocal(project, Kind::Project);
+        project.insert(StateKey, 1);
+        ok = db->updateProjectLocally(project) && ok;
+    }
+    for (DataObject context : merge.contextsToDelete) {
+        context = asLocal(context, Kind::Context);
+        context.insert(StateKey, 1);
+        ok = db->updateContextLocally(context) && ok;
+    }
+    // Local writes leave their transaction open for the caller.
+    if (!db->isInTransaction())
+        return;
+    if (ok) {
+        db->commitChanges();
+    } else {
+        QLOG_ERROR() << "Unable to store the follow-up changes of the server's first revision.";
+        db->rollbackChanges();
+    }
+}
+
+// --- Upload ---
+
+bool SyncHandler::upload(quint64 run)
+{
+    DatabaseHandler* db = store();
+    const UploadStep steps[] = {
+        { "Sending contexts to the server...", Kind::Context, [db] { return db->getContextsToUpdate(); }, 64,
+            "Unable to sync contexts!" },
+        { "Sending folders to the server...", Kind::Project, [db] { return db->getFoldersToUpdate(); }, 68,
+            "Unable to sync folders!" },
+        { "Sending projects to the server...", Kind::Project, [db] { return db->getProjectsToUpdate(); }, 72,
+            "Unable to sync projects!" },
+        { "Sending tasks to the server...", Kind::Task, [db] { return db->getTasksToUpdate(); }, 76,
+            "Unable to sync tasks!" },
+        { "Sending deleted/completed tasks to the server...", Kind::Task,
+            [db] { return db->getTasksToDeleteOrComplete(); }, 80, "Unable to sync tasks!" },
+        { "Sending deleted/completed projects to the server...", Kind::Project,
+            [this] { return preparedList(Kind::Project, false); }, 84, "Unable to sync projects!" },
+        { "Sending deleted folders to the server...", Kind::Project,
+            [this] { return preparedList(Kind::Project, true); }, 88, "Unable to sync folders!" },
+        { "Sending deleted contexts to the server...", Kind::Context,
+            [this] { return preparedList(Kind::Context, false); }, 92, "Unable to sync contexts!" },
+    };
+    bool succeeded = true;
+    for (const UploadStep& step : steps) {
+        if (!d->active || d->run != run)
+            return false;
+        if (succeeded) {
+            QLOG_INFO() << step.announcement;
+            succeeded = sendList(step.list(), step.kind, run);
+            if (!succeeded)
+                QLOG_ERROR() << step.failure;
+        }
+        emit progressChanged(step.progress);
+    }
+    return succeeded;
+}
+
+QList<DataObject> SyncHandler::preparedList(Kind kind, bool folders)
+{
+    DatabaseHandler* db = store();
+    const QList<DataObject> list = kind == Kind::Context ? db->getContextsToDelete()
+        : folders                                        ? db->getFoldersToDelete()
+                                                         : db->getProjectsToDeleteOrComplete();
+    const char* label = kind == Kind::Context ? "Context " : folders ? "Folder " : "Project ";
+    QList<DataObject> toSend;
+    for (const DataObject& object : list) {
+        const int state = object.value(StateKey).toInt();
+        bool restore = false;
+        if (kind == Kind::Context)
+            restore = state == 1 && db->contextHasActiveObjects(object);
+        else if (folders)
+            restore = state == 1 && db->folderHasActiveObjects(object);
+        else if (state == 1 || state == 3)
+            restore = db->projectHasTasks(object) || (state == 3 && db->projectHasActiveTasks(object));
+        else if (state == 2)
+            restore = db->projectHasActiveTasks(object);
+
+        if (restore) {
+            // Something still active lives in it (it came from another
+            // device after the delete here): the container comes back, and
+            // goes out as an update with the next run instead of a delete.
+            DataObject copy = object;
+            copy.insert(StateKey, 0);
+            copy.remove(ChildrenKey);
+            copy.remove(LevelKey);
+            const bool restored
+                = kind == Kind::Context ? db->updateContextRemotely(copy) : db->updateProjectRemotely(copy);
+            if (restored) {
+                QLOG_INFO() << label << object.value(IdKey).toString() << " restored with state: " << 0;
+                continue;
+            }
+            QLOG_ERROR() << "Unable to restore " << label << object.value(IdKey).toString();
+        }
+        toSend.append(object);
+    }
+    return toSend;
+}
+
+bool SyncHandler::sendList(const QList<DataObject>& list, Kind kind, quint64 run)
+{
+    QLOG_INFO() << "Object count to update: " << list.size();
+    bool sent = true;
+    for (const DataObject& object : list) {
+        if (!sendObject(object, kind, run)) {
+            sent = false;
+            break;
+        }
+    }
+    if (!d->active || d->run != run) {
+        // The run was aborted (perhaps for a sign-out that emptied the
+        // store and the sync file): what it took in belongs to nobody now.
+        // The objects go out again with the next run.
+        d->acceptedObjects.clear();
+        d->revisionToSave = false;
+        return false;
+    }
+    return storeAccepted() && sent;
+}
+
+bool SyncHandler::storeAccepted()
+{
+    // One transaction for the objects of a list: a commit of its own for each
+    // would cost the disk several flushes per object. None is held open
+    // while waiting for the server, when the interface may write too.
+    const QList<AcceptedObject> accepted = std::exchange(d->acceptedObjects, {});
+    DatabaseHandler* db = store();
+    bool written = true;
+    if (!accepted.isEmpty()) {
+        const bool ownTransaction = !db->isInTransaction() && db->beginTransaction();
+        for (const AcceptedObject& object : accepted) {
+            if (unchangedSinceSent(object))
+                written = writeSynced(object.record, object.kind) && written;
+        }
+        if (ownTransaction && written)
+            written = db->commitChanges();
+        else if (ownTransaction)
+            db->rollbackChanges();
+    }
+    if (written)
+        persistRevision();
+    else
+        d->revisionToSave = false;
+    return written;
+}
+
+bool SyncHandler::unchangedSinceSent(const AcceptedObject& object)
+{
+    const QString id = object.sent.value(IdKey).toString();
+    DatabaseHandler* db = store();
+    const DataObject stored = object.kind == Kind::Task ? db->getTaskById(id)
+        : object.kind == Kind::Project                  ? db->getProjectById(id)
+                                                        : db->getContextById(id);
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        const auto sent = object.sent.constFind(it.key());
+        if (sent != object.sent.cend() && sent.value() != it.value()) {
+            // Changed here while the server was taking the earlier version:
+            // the newer one stays a change, to be sent with the next run.
+            QLOG_INFO() << "The " << typeName(object.kind) << " " << id
+                        << " changed while it was being sent; it is sent again next time.";
+            return false;
+        }
+    }
+    return !stored.isEmpty();
+}
+
+bool SyncHandler::sendObject(const DataObject& object, Kind kind, quint64 run)
+{
+    DataObject record = object;
+    bool create = record.value(LocalKey).toBool();
+    for (const QString& key : { SyncedKey, LocalKey, LevelKey, ChildrenKey })
+        record.remove(key);
+    record.insert(TimestampKey, record.value(TimestampKey).toLongLong() + d->timeDifference);
+    const QString id = record.value(IdKey).toString();
+
+    for (int request = 1; request <= MaxRequestsPerObject; ++request) {
+        IntegerApiOperation* operation = sendRequest(kind, create, record);
+        if (!operation) {
+            QLOG_ERROR() << "The " << typeName(kind) << " " << id << " cannot be sent: it lacks a required field.";
+            return false;
+        }
+        const Answer answer = takeAnswer(operation, kind, run, object, &record, &create);
+        operation->deleteLater();
+        if (answer != Answer::SendAgain)
+            return answer == Answer::Accepted;
+    }
+    QLOG_ERROR() << "The server did not take " << id << " after " << MaxRequestsPerObject << " requests.";
+    return false;
+}
+
+IntegerApiOperation* SyncHandler::sendRequest(Kind kind, bool create, const DataObject& record)
+{
+    const int revision = d->lastRevision;
+    switch (kind) {
+    case Kind::Context:
+        return create ? d->api->createContext(record, revision) : d->api->updateContext(record, revision);
+    case Kind::Project:
+        return create ? d->api->createProject(record, revision) : d->api->updateProject(record, revision);
+    case Kind::Task:
+        return create ? d->api->createTask(record, revision) : d->api->updateTask(record, revision);
+    }
+    return nullptr;
+}
+
+SyncHandler::Answer SyncHandler::takeAnswer(IntegerApiOperation* operation, Kind kind, quint64 run,
+    const DataObject& sentVersion, DataObject* record, bool* create)
+{
+    const QString id = record->value(IdKey).toString();
+    if (!waitFor(operation) || !d->active || d->run != run) {
+        QLOG_WARN() << "The sync run ended while " << id << " was being sent.";
+        return Answer::Failed;
+    }
+    if (operation->networkErrorCode() != QNetworkReply::NoError) {
+        reportNetworkError(operation);
+        return Answer::Failed;
+    }
+    const int code = operation->errorCode();
+    if (code == -1) {
+        adoptServerTime(operation->serverTime());
+        d->acceptedObjects.append({ *record, sentVersion, kind });
+        adoptRevision(operation->result().toInt());
+        return Answer::Accepted;
+    }
+
+    const QString text = operation->errorText();
+    QLOG_ERROR() << "Server error: " << code << ".  " << text;
+    switch (code) {
+    case 100:
+        *create = true;
+        return Answer::SendAgain;
+    case 104:
+        *create = false;
+        return Answer::SendAgain;
+    case 107:
+        record->insert(TimestampKey, newerServerTimestamp(text) + 1);
+        *create = false;
+        return Answer::SendAgain;
+    case 106:
+        if (id == d->lastRefusedId) {
+            // Refused twice in a row: the server holds it as it is. No
+            // revision comes with a refusal.
+            d->lastRefusedId.clear();
+            adoptServerTime(operation->serverTime());
+            d->acceptedObjects.append({ *record, sentVersion, kind });
+            return Answer::Accepted;
+        }
+        d->lastRefusedId = id;
+        d->restart = true;
+        d->fullDownload = true;
+        return Answer::Failed;
+    case 103:
+        repairReference(*record, kind, text);
+        return Answer::Failed;
+    default:
+        // No rule of its own: the object stays unsynchronised until the next run.
+        return Answer::Failed;
+    }
+}
+
+bool SyncHandler::writeSynced(DataObject record, Kind kind)
+{
+    record.insert(SyncKey, true);
+    record.insert(SyncedKey, true);
+    record.insert(LocalKey, false);
+    DatabaseHandler* db = store();
+    const bool written = kind == Kind::Task ? db->updateTaskRemotely(record)
+        : kind == Kind::Project             ? db->updateProjectRemotely(record)
+                                            : db->updateContextRemotely(record);
+    if (!written)
+        QLOG_ERROR() << "Unable to mark " << record.value(IdKey).toString() << " as synchronised.";
+    return written;
+}
+
+bool SyncHandler::repairReference(DataObject record, Kind kind, const QString& text)
+{
+    const bool contextGone = kind != Kind::Context && isContextReference(text);
+    if (contextGone) {
+        record.insert(ContextKey, QString());
+    } else if (isParentReference(text)) {
+        record.insert(ParentKey, record.contains(PeriodKey) ? d->oneStepId : QString());
+    } else {
+        return false;
+    }
+    DatabaseHandler* db = store();
+    if (db->isInTransaction()) {
+        // A change of the user's waits there to be confirmed or undone; the
+        // repair's commit would decide it for them. The next run repairs.
+        QLOG_WARN() << "The reference of " << record.value(IdKey).toString()
+                    << " is not repaired now: a change waits to be confirmed.";
+        return false;
+    }
+    const bool written = kind == Kind::Task ? db->updateTaskLocally(record)
+        : kind == Kind::Project             ? db->updateProjectLocally(record)
+                                            : db->updateContextLocally(record);
+    if (!written || !db->commitChanges()) {
+        QLOG_ERROR() << "Unable to repair the reference of " << record.value(IdKey).toString() << ".";
+        if (db->isInTransaction())
+            db->rollbackChanges();
+        return false;
+    }
+    QLOG_INFO() << "The reference of " << record.value(IdKey).toString()
+                << " was repaired; the sync starts again with everything from the server.";
+    d->restart = true;
+    d->fullDownload = true;
+    return true;
+}
