@@ -3,11 +3,16 @@
 #include "data/DataManager.h"
 #include "data/ObjectState.h"
 #include "logging/Log.h"
+#include "models/ContextTaskSortModel.h"
+#include "models/ContextTreeSortModel.h"
+#include "models/FavoritesManager.h"
+#include "models/RootContextsListModel.h"
 
 namespace {
 const QString IdKey = QStringLiteral("ID");
 const QString ParentKey = QStringLiteral("PARENT");
 const QString StateKey = QStringLiteral("STATE");
+const QString RootContextsList = QStringLiteral("root_contexts");
 } // namespace
 
 ContextHandler::ContextHandler(QObject* parent)
@@ -64,26 +69,32 @@ bool ContextHandler::hasDeletedContexts()
 QAbstractItemModel* ContextHandler::getContextTreeModel(const QString& filteredObjectId)
 {
     DataManager* data = dataManager();
-    return treeModel(
-        [data, filteredObjectId] { return withoutSubtree(data->getContextTree(), filteredObjectId); });
+    auto* contexts = new ContextTreeSortModel();
+    contexts->setFilteredObjectId(filteredObjectId);
+    return sortedModel(contexts, new TreeModel([data] { return data->getContextTree(); }), RootContextsList,
+        SortingNamespace::ListTypeContext, false);
 }
 
 QAbstractItemModel* ContextHandler::getRootContextListModel()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getRootContexts(); });
+    return sortedModel(new RootContextsListModel(), new ListModel([data] { return data->getRootContexts(); }),
+        RootContextsList, SortingNamespace::ListTypeContext, false);
 }
 
 QAbstractItemModel* ContextHandler::getAllContextsSearchModel()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getAllContexts(); });
+    return nameSearchModel([data] { return data->getAllContexts(); });
 }
 
 QAbstractItemModel* ContextHandler::getContextChildren(const QString& id)
 {
     DataManager* data = dataManager();
-    return listModel([data, id] { return data->getContextChildren(id); });
+    // Sub-contexts, projects and tasks in one list; completed rows follow
+    // the setting for tasks, which make up most of it.
+    return sortedModel(new ContextTaskSortModel(), new ListModel([data, id] { return data->getContextChildren(id); }),
+        id, SortingNamespace::ListTypeContext, true);
 }
 
 QAbstractItemModel* ContextHandler::getContextById(const QString& id)
@@ -95,7 +106,8 @@ QAbstractItemModel* ContextHandler::getContextById(const QString& id)
 QAbstractItemModel* ContextHandler::getDeletedContexts()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getDeletedContexts(); });
+    return sortedModel(new SortModel(), new ListModel([data] { return data->getDeletedContexts(); }), QString(),
+        SortingNamespace::ListTypeContext, false);
 }
 
 // --- Changes committed at once.
@@ -300,15 +312,41 @@ void ContextHandler::revertContextState(const QVariantMap& context, bool emitUpd
         emit contextUpdated(context);
 }
 
-// --- Follow-ups still to be served.
+// --- Follow-ups.
 
 void ContextHandler::copySortingOnClone(const QString& sourceId, const QString& copyId)
 {
-    // DataManager::hasSortedListInfo(sourceId, ListTypeContext) and, when
-    // there is a choice, getSortedListInfo(sourceId, ListTypeContext) and
-    // setSortedList(copyId, ListTypeContext, its sorting type, its
-    // grouping). The sorting manager serves them.
-    Q_UNUSED(sourceId)
-    Q_UNUSED(copyId)
+    // Manual positions name the source's objects, so only the type and
+    // grouping carry over.
+    DataManager* data = dataManager();
+    if (sourceId.isEmpty() || copyId.isEmpty() || !data->hasSortedListInfo(sourceId, SortingNamespace::ListTypeContext))
+        return;
+    const SortedListInfo info = data->getSortedListInfo(sourceId, SortingNamespace::ListTypeContext);
+    data->setSortedList(copyId, SortingNamespace::ListTypeContext, info.sortingType, info.groupByDate);
 }
 
+
+// --- Favorites.
+
+void ContextHandler::addToFavorites(const QVariantMap& context)
+{
+    FavoritesManager::instance()->add(FavoritesManager::ContextKind, idOf(context));
+}
+
+void ContextHandler::removeFromFavorites(const QVariantMap& context)
+{
+    FavoritesManager::instance()->remove(FavoritesManager::ContextKind, idOf(context));
+}
+
+bool ContextHandler::inFavorites(const QVariantMap& context)
+{
+    return FavoritesManager::instance()->contains(FavoritesManager::ContextKind, idOf(context));
+}
+
+int ContextHandler::contextCountInFavorites()
+{
+    QList<DataObject> contexts;
+    for (const QString& id : FavoritesManager::instance()->contextIds())
+        contexts.append(dataManager()->getContextById(id));
+    return countActive(contexts);
+}

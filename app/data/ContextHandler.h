@@ -63,6 +63,13 @@ public:
     Q_INVOKABLE bool confirmContextUpdate(const QVariantMap& context);
     Q_INVOKABLE void revertContextState(const QVariantMap& context, bool emitUpdateSignal = true);
 
+    // --- Favorites. The count is of favorite contexts that are still
+    // active, as the favorites list shows them.
+    Q_INVOKABLE void addToFavorites(const QVariantMap& context);
+    Q_INVOKABLE void removeFromFavorites(const QVariantMap& context);
+    Q_INVOKABLE bool inFavorites(const QVariantMap& context);
+    Q_INVOKABLE int contextCountInFavorites();
+
 signals:
     void contextAdded(QVariantMap context);
     void contextUpdated(QVariantMap context);

@@ -7,7 +7,10 @@
 #include <QString>
 
 class DatabaseHandler;
+class NotificationManager;
 class RepeatedTaskHelper;
+class SortingManager;
+class SyncManager;
 
 // Root of everything that runs on the data worker thread. It creates the
 // worker-side objects there, so that they (and the database connection)
@@ -27,6 +30,10 @@ public:
         QString databasePath;
         QString connectionName;
         QString repeatedRemindersPath;
+        // The sorting settings file; empty: the program's "sorting.dat".
+        QString sortingPath;
+        // The notification file; empty: "ntf.dat" in the application data folder.
+        QString notificationsPath;
     };
 
     explicit DataHandler(QObject* parent = nullptr);
@@ -43,12 +50,20 @@ public:
     // thread only through queued invocations.
     DatabaseHandler* store() const;
     RepeatedTaskHelper* repetition() const;
+    NotificationManager* notifications() const;
+    SortingManager* sorting() const;
+    SyncManager* syncManager() const;
 
     // Works out the calendar flags of the day of dateTime and answers with
     // indicatorStateForDateChanged for that same dateTime. Queued, not
     // blocking: the calendar asks for many days at once and paints each as
     // its answer arrives.
     Q_INVOKABLE void requestIndicatorStateForDate(const QDateTime& dateTime);
+
+    // Drops the sorting settings of lists that are gone: projects, folders
+    // and contexts that no longer exist or are not active, and day plans of
+    // past days. The built-in and root lists always stay.
+    Q_INVOKABLE void cleanSortedLists();
 
 signals:
     void indicatorStateForDateChanged(QDateTime dateTime, IndicatorState state);
@@ -57,4 +72,10 @@ private:
     StoreFiles m_files;
     DatabaseHandler* m_store = nullptr;
     RepeatedTaskHelper* m_repetition = nullptr;
+    NotificationManager* m_notifications = nullptr;
+    SortingManager* m_sorting = nullptr;
+    SyncManager* m_sync = nullptr;
+
+    // After the sign-out wipe: what else held the signed-out user's data.
+    void clearUserData();
 };

@@ -2,9 +2,14 @@
 
 #include "data/DatabaseHandler.h"
 #include "logging/Log.h"
+#include "shell/AppPaths.h"
+#include "sync/SortingManager.h"
+#include "sync/SyncManager.h"
+#include "time/NotificationManager.h"
 #include "time/RepeatedTaskHelper.h"
 
 #include <QCoreApplication>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
 
@@ -33,9 +38,14 @@ DataManager::DataManager(const Options& options, QObject* parent)
     m_midnightTimer->setSingleShot(true);
     m_midnightTimer->setTimerType(Qt::PreciseTimer);
     armMidnightTimer();
+    m_sortCleanUpTimer = new QTimer(this);
+    m_sortCleanUpTimer->setSingleShot(true);
+    m_sortCleanUpTimer->setInterval(3000);
 
     m_handler = new DataHandler(options.store);
+    SortingNamespace::registerMetaTypes();
     IndicatorState::registerMetaType();
+    NotificationManager::registerMetaType();
 
     m_workerThread = new QThread(this);
     m_workerThread->setObjectName(QStringLiteral("DataWorker"));
@@ -51,6 +61,9 @@ DataManager::DataManager(const Options& options, QObject* parent)
         &DataManager::indicatorStateForDateChanged, Qt::QueuedConnection);
     connect(m_syncDelayTimer, &QTimer::timeout, this, &DataManager::requestSilentSync);
     connect(m_midnightTimer, &QTimer::timeout, this, &DataManager::onMidnightTimeout);
+    connect(m_sortCleanUpTimer, &QTimer::timeout, this, &DataManager::runSortCleanUp);
+    connect(this, &DataManager::silentSyncRequested, this, &DataManager::startSyncSilent);
+    relaySyncSignals();
 
     QTimer::singleShot(0, this, &DataManager::handOverLegacySortOrders);
 
@@ -94,8 +107,23 @@ QObject* DataManager::repetition() const
     return m_handler ? m_handler->repetition() : nullptr;
 }
 
+QObject* DataManager::sorting() const
+{
+    return m_handler ? m_handler->sorting() : nullptr;
+}
+
+QObject* DataManager::notifications() const
+{
+    return m_handler ? m_handler->notifications() : nullptr;
+}
+
+QObject* DataManager::syncManager() const
+{
+    return m_handler ? m_handler->syncManager() : nullptr;
+}
+
 bool DataManager::invoke(QObject* target, const char* method, QGenericReturnArgument result,
-    QGenericArgument a0, QGenericArgument a1, QGenericArgument a2)
+    QGenericArgument a0, QGenericArgument a1, QGenericArgument a2, QGenericArgument a3)
 {
     if (!m_workerThread->isRunning()) {
         // Nobody is left to answer a blocking call (it would wait for ever),
@@ -111,7 +139,7 @@ bool DataManager::invoke(QObject* target, const char* method, QGenericReturnArgu
     // would never end.
     const Qt::ConnectionType type
         = target->thread() == QThread::currentThread() ? Qt::DirectConnection : Qt::BlockingQueuedConnection;
-    if (!QMetaObject::invokeMethod(target, method, type, result, a0, a1, a2)) {
+    if (!QMetaObject::invokeMethod(target, method, type, result, a0, a1, a2, a3)) {
         QLOG_ERROR() << "Unable to call " << target->metaObject()->className() << "::" << method
                      << " on the data worker.";
         return false;
@@ -651,6 +679,125 @@ bool DataManager::removeAllRepeatedReminders(const QString& taskId)
     return ask<bool>(repetition(), "removeAllReminders", "bool", Q_ARG(const QString&, taskId));
 }
 
+// --- Scheduled reminders. The interface passes reminder types as numbers;
+// the manager takes them under the name "NotificationType".
+
+bool DataManager::scheduleReminder(const QVariantMap& taskInfo, int type)
+{
+    return ask<bool>(notifications(), "scheduleNotification", "bool", Q_ARG(const QVariantMap&, taskInfo),
+        Q_ARG(NotificationType, NotificationType(type)));
+}
+
+bool DataManager::snoozeReminder(const QVariantMap& taskInfo)
+{
+    return ask<bool>(notifications(), "snoozeNotification", "bool", Q_ARG(const QVariantMap&, taskInfo));
+}
+
+bool DataManager::rescheduleReminders(const QVariantMap& oldTask, const QVariantMap& newTask)
+{
+    return ask<bool>(notifications(), "rescheduleReminders", "bool", Q_ARG(const QVariantMap&, oldTask),
+        Q_ARG(const QVariantMap&, newTask));
+}
+
+bool DataManager::removeScheduledReminder(const QVariantMap& taskInfo, int type)
+{
+    return ask<bool>(notifications(), "removeScheduledNotification", "bool",
+        Q_ARG(const QVariantMap&, taskInfo), Q_ARG(NotificationType, NotificationType(type)));
+}
+
+bool DataManager::removeAllRemindersById(const QString& taskId)
+{
+    return ask<bool>(notifications(), "removeAllNotificationsById", "bool", Q_ARG(const QString&, taskId));
+}
+
+bool DataManager::hasScheduledReminder(const QVariantMap& taskInfo, int type)
+{
+    return ask<bool>(notifications(), "hasScheduledNotification", "bool", Q_ARG(const QVariantMap&, taskInfo),
+        Q_ARG(NotificationType, NotificationType(type)));
+}
+
+bool DataManager::hasScheduledReminders(const QString& taskId)
+{
+    return ask<bool>(notifications(), "hasScheduledNotifications", "bool", Q_ARG(const QString&, taskId));
+}
+
+int DataManager::getReminderCount()
+{
+    return ask<int>(notifications(), "notificationCount", "int");
+}
+
+// --- Sorting settings. The sorting manager declares its list and sorting
+// types under the short names "ListType" and "SortingType".
+
+namespace {
+using ListType = SortingNamespace::ListType;
+using SortingType = SortingNamespace::SortingType;
+} // namespace
+
+void DataManager::setSortedList(
+    const QString& listId, ListType listType, SortingType sortingType, bool groupByDate)
+{
+    invoke(sorting(), "setSortedList", QGenericReturnArgument(), Q_ARG(const QString&, listId),
+        Q_ARG(ListType, listType), Q_ARG(SortingType, sortingType), Q_ARG(bool, groupByDate));
+}
+
+void DataManager::deleteSortedList(const QString& listId, ListType listType)
+{
+    invoke(sorting(), "deleteSortedList", QGenericReturnArgument(), Q_ARG(const QString&, listId),
+        Q_ARG(ListType, listType));
+}
+
+bool DataManager::hasSortedListInfo(const QString& listId, ListType listType)
+{
+    return ask<bool>(
+        sorting(), "hasSortedListInfo", "bool", Q_ARG(const QString&, listId), Q_ARG(ListType, listType));
+}
+
+SortingType DataManager::getSortingType(const QString& listId, ListType listType)
+{
+    // Unanswered, a list sorts as one that has no choice yet.
+    SortingType type = SortingNamespace::TimestampAscType;
+    invoke(sorting(), "getSortingType", QReturnArgument<SortingType>("SortingType", type),
+        Q_ARG(const QString&, listId), Q_ARG(ListType, listType));
+    return type;
+}
+
+bool DataManager::getGroupByDateParam(const QString& listId, ListType listType)
+{
+    bool groupByDate = true;
+    invoke(sorting(), "getGroupByDateParam", QReturnArgument<bool>("bool", groupByDate),
+        Q_ARG(const QString&, listId), Q_ARG(ListType, listType));
+    return groupByDate;
+}
+
+SortedListInfo DataManager::getSortedListInfo(const QString& listId, ListType listType)
+{
+    return ask<SortedListInfo>(sorting(), "getSortedListInfo", "SortedListInfo", Q_ARG(const QString&, listId),
+        Q_ARG(ListType, listType));
+}
+
+void DataManager::setManualSortedList(const QString& listId, ListType listType, const OrderHash& orderHash)
+{
+    invoke(sorting(), "setManualSortedList", QGenericReturnArgument(), Q_ARG(const QString&, listId),
+        Q_ARG(ListType, listType), Q_ARG(OrderHash, orderHash));
+}
+
+void DataManager::cleanSortedLists()
+{
+    m_sortCleanUpTimer->start();
+}
+
+bool DataManager::isSortCleanUpScheduled() const
+{
+    return m_sortCleanUpTimer->isActive();
+}
+
+void DataManager::runSortCleanUp()
+{
+    if (m_handler && m_workerThread->isRunning())
+        QMetaObject::invokeMethod(m_handler, "cleanSortedLists", Qt::QueuedConnection);
+}
+
 // --- Sync scheduling.
 
 void DataManager::restartSyncTimer()
@@ -671,6 +818,113 @@ bool DataManager::isSyncScheduled() const
 QDateTime DataManager::nextMidnight() const
 {
     return m_nextMidnight;
+}
+
+// --- Account and sync.
+
+void DataManager::relaySyncSignals()
+{
+    SyncManager* sync = m_handler->syncManager();
+    if (!sync)
+        return;
+    const auto relay = [this, sync](auto signal, auto relayed) {
+        connect(sync, signal, this, relayed, Qt::QueuedConnection);
+    };
+    relay(&SyncManager::activeChanged, &DataManager::syncActiveChanged);
+    relay(&SyncManager::checkLoginActiveChanged, &DataManager::accountOperationActiveChanged);
+    relay(&SyncManager::registrationActiveChanged, &DataManager::accountOperationActiveChanged);
+    relay(&SyncManager::resetPasswordActiveChanged, &DataManager::accountOperationActiveChanged);
+    relay(&SyncManager::changePasswordActiveChanged, &DataManager::accountOperationActiveChanged);
+    relay(&SyncManager::loggedInChanged, &DataManager::userLoggedInChanged);
+    relay(&SyncManager::networkError, &DataManager::syncNetworkError);
+    relay(&SyncManager::serverError, &DataManager::syncServerError);
+    relay(&SyncManager::userIsAboutToLogout, &DataManager::userIsAboutToLogout);
+    relay(&SyncManager::checkLoginSuccessful, &DataManager::checkLoginSuccessful);
+    relay(&SyncManager::resetPasswordSuccessful, &DataManager::resetPasswordSuccessful);
+    relay(&SyncManager::changePasswordSuccessful, &DataManager::changePasswordSuccessful);
+    relay(&SyncManager::passwordChangedOutside, &DataManager::passwordChangedOutside);
+    relay(&SyncManager::passwordChangedOutside, &DataManager::userPasswordChangedOutside);
+    relay(&SyncManager::userRegistered, &DataManager::userRegistrationSuccessful);
+    relay(&SyncManager::lastSyncDateTimeChanged, &DataManager::lastSyncDateTimeChanged);
+    connect(sync, &SyncManager::activeChanged, this, &DataManager::onSyncActiveChanged, Qt::QueuedConnection);
+}
+
+void DataManager::onSyncActiveChanged(bool active)
+{
+    // A midnight that passed while the timer was not running (it is armed
+    // only from here and from its own timeout) still gets its sync.
+    if (!active && !m_midnightTimer->isActive())
+        armMidnightTimer();
+}
+
+void DataManager::registerUser(const QString& login, const QString& password)
+{
+    invoke(syncManager(), "registerUser", QGenericReturnArgument(), Q_ARG(const QString&, login),
+        Q_ARG(const QString&, password));
+}
+
+void DataManager::checkLogin(const QString& login, const QString& password)
+{
+    invoke(syncManager(), "checkLogin", QGenericReturnArgument(), Q_ARG(const QString&, login),
+        Q_ARG(const QString&, password));
+}
+
+void DataManager::resetPassword(const QString& login)
+{
+    invoke(syncManager(), "resetPassword", QGenericReturnArgument(), Q_ARG(const QString&, login));
+}
+
+void DataManager::changePassword(const QString& oldPassword, const QString& newPassword)
+{
+    invoke(syncManager(), "changePassword", QGenericReturnArgument(), Q_ARG(const QString&, oldPassword),
+        Q_ARG(const QString&, newPassword));
+}
+
+bool DataManager::logout()
+{
+    // The worker clears the reminders and the sorting settings as part of
+    // the wipe (DataHandler), so a wipe after a password change elsewhere
+    // clears them too, and a failed wipe keeps them with the data.
+    return ask<bool>(syncManager(), "logout", "bool");
+}
+
+void DataManager::startSync()
+{
+    m_syncDelayTimer->stop();
+    if (syncManager() && m_workerThread->isRunning())
+        QMetaObject::invokeMethod(syncManager(), "start", Qt::QueuedConnection);
+}
+
+void DataManager::startSyncSilent()
+{
+    m_syncDelayTimer->stop();
+    if (syncManager() && m_workerThread->isRunning())
+        QMetaObject::invokeMethod(syncManager(), "startSilent", Qt::QueuedConnection);
+}
+
+void DataManager::abortSync()
+{
+    invoke(syncManager(), "abort", QGenericReturnArgument());
+}
+
+bool DataManager::isUserLoggedIn()
+{
+    return ask<bool>(syncManager(), "isLoggedIn", "bool");
+}
+
+bool DataManager::isSyncActive()
+{
+    return ask<bool>(syncManager(), "isActive", "bool");
+}
+
+bool DataManager::isAccountOperationActive()
+{
+    return ask<bool>(syncManager(), "isAccountOperationActive", "bool");
+}
+
+QDateTime DataManager::lastSyncDateTime()
+{
+    return ask<QDateTime>(syncManager(), "lastSyncDateTime", "QDateTime");
 }
 
 void DataManager::requestSilentSync()
@@ -719,11 +973,115 @@ void DataManager::onMidnightTimeout()
         requestSilentSync();
 }
 
+namespace {
+// A map as QSettings gives back a QVariantMap or QVariantHash; false for
+// anything else.
+bool asMap(const QVariant& value, QVariantMap* map)
+{
+    if (value.userType() == QMetaType::QVariantMap) {
+        *map = value.toMap();
+        return true;
+    }
+    if (value.userType() == QMetaType::QVariantHash) {
+        const QVariantHash hash = value.toHash();
+        map->clear();
+        for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+            map->insert(it.key(), it.value());
+        return true;
+    }
+    return false;
+}
+
+// Object id -> position; false when any entry is not a whole number.
+bool asOrder(const QVariant& value, OrderHash* order)
+{
+    QVariantMap map;
+    if (!asMap(value, &map))
+        return false;
+    order->clear();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        bool isNumber = false;
+        const int position = it.value().toInt(&isNumber);
+        if (!isNumber || it.key().isEmpty())
+            return false;
+        order->insert(it.key(), position);
+    }
+    return true;
+}
+
+struct LegacyOrderKey
+{
+    const char* key;
+    SortingNamespace::ListType listType;
+    // The list a flat order (without list names) belongs to; none when the
+    // key always named its lists.
+    const char* singleList;
+};
+
+const LegacyOrderKey LegacyOrderKeys[] = {
+    { "projects_sort_hash", SortingNamespace::ListTypeProject, nullptr },
+    { "contexts_sort_hash", SortingNamespace::ListTypeContext, nullptr },
+    { "daily_plan_sort_hash", SortingNamespace::ListTypeDailyPlan, nullptr },
+    { "favorites_sort_hash", SortingNamespace::ListTypeFavorites, "root_favorites" },
+};
+
+// The orders under one key by list id; false when the value cannot be read
+// as either list id -> order or, where the key has one list, a single order.
+bool legacyOrders(const QVariant& value, const LegacyOrderKey& key, QHash<QString, OrderHash>* orders)
+{
+    QVariantMap lists;
+    if (!asMap(value, &lists))
+        return false;
+    OrderHash single;
+    if (key.singleList && asOrder(value, &single)) {
+        orders->insert(QString::fromLatin1(key.singleList), single);
+        return true;
+    }
+    for (auto it = lists.cbegin(); it != lists.cend(); ++it) {
+        OrderHash order;
+        if (it.key().isEmpty() || !asOrder(it.value(), &order))
+            return false;
+        orders->insert(it.key(), order);
+    }
+    return true;
+}
+} // namespace
+
 void DataManager::handOverLegacySortOrders()
 {
-    // The manual orders of "projects_sort_hash", "contexts_sort_hash",
-    // "daily_plan_sort_hash" and "favorites_sort_hash" go to the sorting
-    // manager's setManualSortedList here, and the keys are removed after.
-    // The sorting manager does not live on the worker yet, so the keys are
-    // left alone and no order is lost.
+    if (!sorting())
+        return;
+    QSettings settings(AppPaths::settingsFile(), QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        // Writing back a file that was not read in full would drop the rest.
+        QLOG_WARN() << "The old list orders in " << settings.fileName()
+                    << " are left where they are: the file cannot be read in full.";
+        return;
+    }
+    bool changed = false;
+    for (const LegacyOrderKey& key : LegacyOrderKeys) {
+        const QString name = QString::fromLatin1(key.key);
+        if (!settings.contains(name))
+            continue;
+        QHash<QString, OrderHash> orders;
+        if (!legacyOrders(settings.value(name), key, &orders)) {
+            // Kept for a later version that can read it.
+            QLOG_WARN() << "The list orders under " << name << " in " << settings.fileName()
+                        << " cannot be read; the key is kept.";
+            continue;
+        }
+        for (auto it = orders.cbegin(); it != orders.cend(); ++it)
+            setManualSortedList(it.key(), key.listType, it.value());
+        settings.remove(name);
+        changed = true;
+        QLOG_INFO() << "The orders of " << orders.size() << " lists under " << name
+                    << " moved to the sorting settings.";
+    }
+    if (!changed)
+        return;
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        QLOG_ERROR() << "Unable to remove the old list orders from " << settings.fileName() << " ("
+                     << int(settings.status()) << ").";
+    }
 }

@@ -4,6 +4,7 @@
 #include "data/DataObject.h"
 #include "data/IndicatorState.h"
 #include "data/TreeHierarchy.h"
+#include "models/SortingNamespace.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -31,6 +32,11 @@ class QTimer;
 class DataManager : public QObject
 {
     Q_OBJECT
+    // Read from the sync manager on the worker by blocking calls.
+    Q_PROPERTY(bool isUserLoggedIn READ isUserLoggedIn NOTIFY userLoggedInChanged)
+    Q_PROPERTY(bool isSyncActive READ isSyncActive NOTIFY syncActiveChanged)
+    Q_PROPERTY(bool isAccountOperationActive READ isAccountOperationActive NOTIFY accountOperationActiveChanged)
+    Q_PROPERTY(QDateTime lastSyncDateTime READ lastSyncDateTime NOTIFY lastSyncDateTimeChanged)
 
 public:
     struct Options
@@ -176,6 +182,54 @@ public:
     Q_INVOKABLE QVariantList getDueRepeatedReminders(const QString& taskId);
     Q_INVOKABLE bool removeAllRepeatedReminders(const QString& taskId);
 
+    // --- Scheduled reminders (the notification file). taskInfo: "ID",
+    // optional "NAME", and "STARTDATE" or "DUEDATE"; type: a
+    // NotificationManager::NotificationType number. Changes return whether
+    // the file holds the asked-for state afterwards.
+    Q_INVOKABLE bool scheduleReminder(const QVariantMap& taskInfo, int type);
+    Q_INVOKABLE bool snoozeReminder(const QVariantMap& taskInfo);
+    Q_INVOKABLE bool rescheduleReminders(const QVariantMap& oldTask, const QVariantMap& newTask);
+    Q_INVOKABLE bool removeScheduledReminder(const QVariantMap& taskInfo, int type);
+    Q_INVOKABLE bool removeAllRemindersById(const QString& taskId);
+    Q_INVOKABLE bool hasScheduledReminder(const QVariantMap& taskInfo, int type);
+    Q_INVOKABLE bool hasScheduledReminders(const QString& taskId);
+    Q_INVOKABLE int getReminderCount();
+
+    // --- Sorting settings of the lists (the sorting manager on the worker).
+    Q_INVOKABLE void setSortedList(const QString& listId, SortingNamespace::ListType listType,
+        SortingNamespace::SortingType sortingType, bool groupByDate);
+    Q_INVOKABLE void deleteSortedList(const QString& listId, SortingNamespace::ListType listType);
+    Q_INVOKABLE bool hasSortedListInfo(const QString& listId, SortingNamespace::ListType listType);
+    Q_INVOKABLE SortingNamespace::SortingType getSortingType(
+        const QString& listId, SortingNamespace::ListType listType);
+    Q_INVOKABLE bool getGroupByDateParam(const QString& listId, SortingNamespace::ListType listType);
+    SortedListInfo getSortedListInfo(const QString& listId, SortingNamespace::ListType listType);
+    void setManualSortedList(
+        const QString& listId, SortingNamespace::ListType listType, const OrderHash& orderHash);
+    // Drops the sorting settings of lists that are gone, 3 s after the last
+    // of a burst of calls.
+    Q_INVOKABLE void cleanSortedLists();
+    bool isSortCleanUpScheduled() const;
+
+    // --- Account and sync (the sync manager on the worker). The account
+    // operations wait for the server's answer; their outcome arrives as
+    // signals.
+    Q_INVOKABLE void registerUser(const QString& login, const QString& password);
+    Q_INVOKABLE void checkLogin(const QString& login, const QString& password);
+    Q_INVOKABLE void resetPassword(const QString& login);
+    Q_INVOKABLE void changePassword(const QString& oldPassword, const QString& newPassword);
+    // Wipes the local data of the signed-in user; the reminders and the
+    // sorting settings go with it. True when the user is signed out.
+    Q_INVOKABLE bool logout();
+    // Queued: they return at once, the run goes on in the worker.
+    Q_INVOKABLE void startSync();
+    Q_INVOKABLE void startSyncSilent();
+    Q_INVOKABLE void abortSync();
+    bool isUserLoggedIn();
+    bool isSyncActive();
+    bool isAccountOperationActive();
+    QDateTime lastSyncDateTime();
+
     // --- Sync scheduling. Every successful local change restarts the sync
     // delay, so a burst of edits ends in one silent sync; undoing a pending
     // change stops it.
@@ -192,17 +246,33 @@ public:
 
 signals:
     void indicatorStateForDateChanged(QDateTime dateTime, IndicatorState state);
-    // Time for a silent sync: the sync delay ran out or a day began. The sync
-    // manager's startSilent() is connected to it once the sync manager lives
-    // on the worker.
+    // Time for a silent sync: the sync delay ran out or a day began. It
+    // starts one (startSyncSilent()).
     void silentSyncRequested();
+
+    // Relayed from the sync manager.
+    void syncActiveChanged(bool active);
+    void accountOperationActiveChanged(bool active);
+    void userLoggedInChanged(bool loggedIn);
+    void syncNetworkError(int code);
+    void syncServerError(QString title, QString displayMessage, int code);
+    void userIsAboutToLogout();
+    void checkLoginSuccessful();
+    void resetPasswordSuccessful();
+    void changePasswordSuccessful();
+    // Both names are in use by the interface for the same event: the
+    // password was changed on another device and the local data was wiped.
+    void passwordChangedOutside();
+    void userPasswordChangedOutside();
+    void userRegistrationSuccessful();
+    void lastSyncDateTimeChanged(QDateTime dateTime);
 
 private:
     // Calls method on target and waits for it; false when the call could not
     // be made, and then result is left as it was.
     bool invoke(QObject* target, const char* method, QGenericReturnArgument result,
         QGenericArgument a0 = QGenericArgument(), QGenericArgument a1 = QGenericArgument(),
-        QGenericArgument a2 = QGenericArgument());
+        QGenericArgument a2 = QGenericArgument(), QGenericArgument a3 = QGenericArgument());
 
     // A blocking call with a result: resultType names Result as the worker
     // method declares it, and a call that cannot be made gives Result().
@@ -216,19 +286,25 @@ private:
 
     QObject* store() const;
     QObject* repetition() const;
+    QObject* sorting() const;
+    QObject* notifications() const;
+    QObject* syncManager() const;
+    void relaySyncSignals();
+    void onSyncActiveChanged(bool active);
 
     void armMidnightTimer();
     void onMidnightTimeout();
     void requestSilentSync();
     // Hands the manual list orders that older versions kept in settings.dat
-    // to the sorting manager. Until the sorting manager lives on the worker
-    // there is nobody to take them, and the keys stay where they are.
+    // to the sorting manager and removes their keys.
     void handOverLegacySortOrders();
+    void runSortCleanUp();
 
     DataHandler* m_handler = nullptr;
     QThread* m_workerThread = nullptr;
     QTimer* m_syncDelayTimer = nullptr;
     QTimer* m_midnightTimer = nullptr;
+    QTimer* m_sortCleanUpTimer = nullptr;
     QDateTime m_nextMidnight;
     std::function<QDateTime()> m_clock;
 };

@@ -2,7 +2,11 @@
 
 #include "data/DataManager.h"
 #include "data/ObjectState.h"
+#include "data/PredefinedDataHelper.h"
 #include "logging/Log.h"
+#include "models/SortModel.h"
+#include "models/FavoritesManager.h"
+#include "models/SearchSortFilterModel.h"
 
 #include <QQmlEngine>
 
@@ -10,6 +14,7 @@ namespace {
 const QString IdKey = QStringLiteral("ID");
 const QString StateKey = QStringLiteral("STATE");
 const QString PeriodKey = QStringLiteral("PERIOD");
+const QString FolderKey = QStringLiteral("FOLDER");
 const QString SyncedKey = QStringLiteral("SYNCED");
 const QString LocalKey = QStringLiteral("LOCAL");
 } // namespace
@@ -43,12 +48,30 @@ void ObjectHandler::scheduleSync()
 
 void ObjectHandler::removeFromFavoritesOnClose(const DataObject& object)
 {
-    Q_UNUSED(object)
+    FavoritesManager* favorites = FavoritesManager::instance();
+    const int kind = favoriteKindOf(object);
+    if (favorites->contains(kind, idOf(object)))
+        favorites->remove(kind, idOf(object));
+}
+
+int ObjectHandler::favoriteKindOf(const DataObject& record)
+{
+    if (isTask(record))
+        return FavoritesManager::TaskKind;
+    return record.contains(FolderKey) ? FavoritesManager::ProjectKind : FavoritesManager::ContextKind;
+}
+
+int ObjectHandler::countActive(const QList<DataObject>& records)
+{
+    int count = 0;
+    for (const DataObject& record : records)
+        count += !record.isEmpty() && stateOf(record) == ObjectState::Active ? 1 : 0;
+    return count;
 }
 
 void ObjectHandler::removeScheduledRemindersOnClose(const QString& taskId)
 {
-    Q_UNUSED(taskId)
+    m_data->removeAllRemindersById(taskId);
 }
 
 void ObjectHandler::cancelScheduledSync()
@@ -75,35 +98,34 @@ QAbstractItemModel* ObjectHandler::recordModel(std::function<DataObject()> read)
     });
 }
 
-QAbstractItemModel* ObjectHandler::treeModel(TreeModel::DataSource source) const
+QAbstractItemModel* ObjectHandler::sortedModel(SortModel* proxy, QAbstractItemModel* source,
+    const QString& listId, SortingNamespace::ListType listType, bool taskList) const
 {
-    return handOut(new TreeModel(std::move(source)));
+    source->setParent(proxy);
+    proxy->setDataManager(m_data);
+    proxy->setSourceModel(source);
+    proxy->setTaskList(taskList);
+    proxy->setListInfo(listId, listType);
+    return handOut(proxy);
 }
 
-TreeHierarchy ObjectHandler::withoutSubtree(const TreeHierarchy& tree, const QString& excludedId)
+QString ObjectHandler::projectListId(const QString& projectId)
 {
-    if (excludedId.isEmpty() || !tree.contains(excludedId))
-        return tree;
+    const PredefinedDataHelper* builtIn = PredefinedDataHelper::instance();
+    if (projectId == builtIn->quorvelBoxId())
+        return QStringLiteral("quorvelbox");
+    if (projectId == builtIn->oneStepActionsId())
+        return QStringLiteral("1_step_actions");
+    return projectId;
+}
 
-    QSet<QString> excluded { excludedId };
-    QStringList pending { excludedId };
-    while (!pending.isEmpty()) {
-        for (const DataObject& child : tree.children(pending.takeFirst())) {
-            const QString childId = idOf(child);
-            // A broken tree may loop; each object is left out once.
-            if (!excluded.contains(childId)) {
-                excluded.insert(childId);
-                pending.append(childId);
-            }
-        }
-    }
-
-    QList<DataObject> rows;
-    for (const QString& id : tree.ids()) {
-        if (!excluded.contains(id))
-            rows.append(tree.node(id));
-    }
-    return TreeHierarchy::fromRows(rows);
+QAbstractItemModel* ObjectHandler::nameSearchModel(ListModel::DataSource source) const
+{
+    auto* proxy = new SearchSortFilterModel(true);
+    // The source lives and dies with the proxy that the interface holds.
+    auto* list = new ListModel(std::move(source), proxy);
+    proxy->setSourceModel(list);
+    return handOut(proxy);
 }
 
 DataObject ObjectHandler::asNewObject(DataObject record)

@@ -3,6 +3,7 @@
 #include "data/DataObject.h"
 #include "data/TreeHierarchy.h"
 #include "models/ListModel.h"
+#include "models/SortingNamespace.h"
 #include "models/TreeModel.h"
 
 #include <QObject>
@@ -13,6 +14,7 @@
 
 class DataManager;
 class QAbstractItemModel;
+class SortModel;
 
 // What the task, project and context handlers have in common: the way a
 // change is brought into the database (write, then commit or undo), the sync
@@ -45,12 +47,17 @@ protected:
     void cancelScheduledSync();
 
     // Follow-ups of a confirmed change for every object that left the active
-    // state. They belong to services that arrive later: the favorites
-    // (FavoritesManager::remove of the object's kind and ID when it holds
-    // it) and reminder scheduling (DataManager::removeAllRemindersById of a
-    // task). Until then there is nothing to remove from.
+    // state: a closed object is no favorite any more, and a closed task
+    // reminds of nothing (its scheduled reminders, snoozed ones included,
+    // leave the notification file).
     void removeFromFavoritesOnClose(const DataObject& object);
     void removeScheduledRemindersOnClose(const QString& taskId);
+
+    // Favorites of the record's kind (FavoritesManager::ObjectKind): a task
+    // has PERIOD, a project or folder FOLDER, a context neither.
+    static int favoriteKindOf(const DataObject& record);
+    // How many of the records are active: the favorites list shows only those.
+    static int countActive(const QList<DataObject>& records);
 
     // Models for the interface. They belong to the QML engine, which
     // destroys them when the interface lets go of them.
@@ -58,11 +65,16 @@ protected:
     QAbstractItemModel* listModel(ListModel::DataSource source) const;
     // A list of at most one row: the record that read() finds.
     QAbstractItemModel* recordModel(std::function<DataObject()> read) const;
-    QAbstractItemModel* treeModel(TreeModel::DataSource source) const;
-
-    // The tree without the object excludedId and everything below it, so
-    // that a parent picker never offers the object itself or its insides.
-    static TreeHierarchy withoutSubtree(const TreeHierarchy& tree, const QString& excludedId);
+    // The proxy over its source, for the list listId of listType: the source
+    // belongs to the proxy and goes with it, the proxy to the interface.
+    QAbstractItemModel* sortedModel(SortModel* proxy, QAbstractItemModel* source, const QString& listId,
+        SortingNamespace::ListType listType, bool taskList) const;
+    // The sorting list of a project's tasks: "quorvelbox" and
+    // "1_step_actions" for the two built-in lists, else the project's id.
+    static QString projectListId(const QString& projectId);
+    // A searchable selector: the records of source whose name holds the
+    // proxy's search string, folders, projects and contexts in that order.
+    QAbstractItemModel* nameSearchModel(ListModel::DataSource source) const;
 
     // The record as a new object: the store gives it a new ID and marks it
     // as made here.

@@ -4,7 +4,15 @@
 #include "data/ObjectState.h"
 #include "data/PredefinedDataHelper.h"
 #include "logging/Log.h"
+#include "models/FavoritesManager.h"
 #include "models/FolderTreeModel.h"
+#include "models/FolderTreeSortModel.h"
+#include "models/ProjectFolderSortModel.h"
+#include "models/ProjectTreeSortModel.h"
+
+namespace {
+const QString RootProjectsList = QStringLiteral("root_projects");
+} // namespace
 
 namespace {
 const QString IdKey = QStringLiteral("ID");
@@ -60,25 +68,29 @@ bool ProjectHandler::hasDeletedFolders()
 QAbstractItemModel* ProjectHandler::getRootObjects()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getRootProjects(); });
+    return sortedModel(new ProjectFolderSortModel(), new ListModel([data] { return data->getRootProjects(); }),
+        RootProjectsList, SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getNestedObjects(const QString& folderId)
 {
     DataManager* data = dataManager();
-    return listModel([data, folderId] { return data->getNestedObjects(folderId); });
+    return sortedModel(new ProjectFolderSortModel(),
+        new ListModel([data, folderId] { return data->getNestedObjects(folderId); }), folderId,
+        SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getProjectTreeModel()
 {
     DataManager* data = dataManager();
-    return treeModel([data] { return data->getProjectTree(); });
+    return sortedModel(new ProjectTreeSortModel(), new TreeModel([data] { return data->getProjectTree(); }),
+        RootProjectsList, SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getProjectTreeModelWithQuorvelBox()
 {
     DataManager* data = dataManager();
-    return treeModel([data] {
+    TreeModel::DataSource withInbox = [data] {
         const TreeHierarchy tree = data->getProjectTree();
         const QString inboxId = PredefinedDataHelper::instance()->quorvelBoxId();
         if (tree.contains(inboxId))
@@ -102,38 +114,44 @@ QAbstractItemModel* ProjectHandler::getProjectTreeModelWithQuorvelBox()
             rows.append(tree.node(id));
         rows.append(inbox);
         return TreeHierarchy::fromRows(rows);
-    });
+    };
+    return sortedModel(new ProjectTreeSortModel(), new TreeModel(std::move(withInbox)), RootProjectsList,
+        SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getFolderTreeModel(const QString& filteredObjectId)
 {
     DataManager* data = dataManager();
-    return handOut(new FolderTreeModel(
-        [data, filteredObjectId] { return withoutSubtree(data->getProjectTree(), filteredObjectId); }));
+    auto* folders = new FolderTreeSortModel();
+    folders->setFilteredObjectId(filteredObjectId);
+    return sortedModel(folders, new FolderTreeModel([data] { return data->getProjectTree(); }), RootProjectsList,
+        SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getAllProjectsSearchModel()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getAllActiveProjects(); });
+    return nameSearchModel([data] { return data->getAllActiveProjects(); });
 }
 
 QAbstractItemModel* ProjectHandler::getAllFoldersSearchModel()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getAllFolders(); });
+    return nameSearchModel([data] { return data->getAllFolders(); });
 }
 
 QAbstractItemModel* ProjectHandler::getDeletedProjects()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getDeletedProjects(); });
+    return sortedModel(new SortModel(), new ListModel([data] { return data->getDeletedProjects(); }), QString(),
+        SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getDeletedFolders()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getDeletedFolders(); });
+    return sortedModel(new SortModel(), new ListModel([data] { return data->getDeletedFolders(); }), QString(),
+        SortingNamespace::ListTypeFolder, false);
 }
 
 QAbstractItemModel* ProjectHandler::getProjectById(const QString& id)
@@ -463,16 +481,45 @@ void ProjectHandler::revertProjectState(const QVariantMap& project, bool emitUpd
         emit projectUpdated(project);
 }
 
-// --- Follow-ups still to be served.
+// --- Follow-ups.
 
 void ProjectHandler::copySortingOnClone(const QString& sourceId, const QString& copyId)
 {
-    // DataManager::hasSortedListInfo(sourceId, list type) and, when there is
-    // a choice, getSortedListInfo(sourceId, list type) and
-    // setSortedList(copyId, list type, its sorting type, its grouping):
-    // the list type is ListTypeFolder for a folder, ListTypeProject for a
-    // project. The sorting manager serves them.
-    Q_UNUSED(sourceId)
-    Q_UNUSED(copyId)
+    // A project's list is sorted as a project list, a folder's as a folder
+    // list; whichever the source has is what the copy gets. Manual positions
+    // name the source's objects, so only the type and grouping carry over.
+    DataManager* data = dataManager();
+    const QString sourceList = projectListId(sourceId);
+    for (const SortingNamespace::ListType type : { SortingNamespace::ListTypeProject, SortingNamespace::ListTypeFolder }) {
+        if (sourceId.isEmpty() || copyId.isEmpty() || !data->hasSortedListInfo(sourceList, type))
+            continue;
+        const SortedListInfo info = data->getSortedListInfo(sourceList, type);
+        data->setSortedList(copyId, type, info.sortingType, info.groupByDate);
+    }
 }
 
+
+// --- Favorites.
+
+void ProjectHandler::addToFavorites(const QVariantMap& project)
+{
+    FavoritesManager::instance()->add(FavoritesManager::ProjectKind, idOf(project));
+}
+
+void ProjectHandler::removeFromFavorites(const QVariantMap& project)
+{
+    FavoritesManager::instance()->remove(FavoritesManager::ProjectKind, idOf(project));
+}
+
+bool ProjectHandler::inFavorites(const QVariantMap& project)
+{
+    return FavoritesManager::instance()->contains(FavoritesManager::ProjectKind, idOf(project));
+}
+
+int ProjectHandler::projectCountInFavorites()
+{
+    QList<DataObject> projects;
+    for (const QString& id : FavoritesManager::instance()->projectIds())
+        projects.append(dataManager()->getProjectById(id));
+    return countActive(projects);
+}

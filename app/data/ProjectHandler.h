@@ -76,6 +76,14 @@ public:
     Q_INVOKABLE bool confirmProjectUpdate(const QVariantMap& project);
     Q_INVOKABLE void revertProjectState(const QVariantMap& project, bool emitUpdateSignal = true);
 
+    // --- Favorites (projects and folders alike). The count is of favorite
+    // projects and folders that are still active, as the favorites list
+    // shows them.
+    Q_INVOKABLE void addToFavorites(const QVariantMap& project);
+    Q_INVOKABLE void removeFromFavorites(const QVariantMap& project);
+    Q_INVOKABLE bool inFavorites(const QVariantMap& project);
+    Q_INVOKABLE int projectCountInFavorites();
+
 signals:
     void projectAdded(QVariantMap project);
     void projectUpdated(QVariantMap project);

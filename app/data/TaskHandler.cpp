@@ -3,8 +3,13 @@
 #include "data/DataManager.h"
 #include "data/ObjectState.h"
 #include "logging/Log.h"
+#include "models/FavoritesManager.h"
+#include "models/ContextTaskSortModel.h"
 #include "models/DailyPlanListModel.h"
+#include "models/DailyPlanSortModel.h"
 #include "models/NoContextTasksListModel.h"
+#include "models/NoContextTasksSortModel.h"
+#include "shell/Settings.h"
 
 #include <QJSEngine>
 
@@ -38,32 +43,46 @@ TaskHandler::~TaskHandler() = default;
 QAbstractItemModel* TaskHandler::getDayTasks(const QDate& date)
 {
     DataManager* data = dataManager();
-    return handOut(new DailyPlanListModel([data, date] { return data->getDayTasks(date); }, date));
+    auto* plan = new DailyPlanSortModel();
+    plan->setHideAlsoAvailable(!Settings::instance()->showFutureTasks());
+    connect(Settings::instance(), &Settings::showFutureTasksChanged, plan,
+        [plan](bool showFutureTasks) { plan->setHideAlsoAvailable(!showFutureTasks); });
+    return sortedModel(plan, new DailyPlanListModel([data, date] { return data->getDayTasks(date); }, date),
+        date.toString(QStringLiteral("ddMMyyyy")), SortingNamespace::ListTypeDailyPlan, true);
 }
 
 QAbstractItemModel* TaskHandler::getContextTasks(const QString& contextId)
 {
     DataManager* data = dataManager();
-    return listModel([data, contextId] { return data->getContextTasks(contextId); });
+    return sortedModel(new ContextTaskSortModel(),
+        new ListModel([data, contextId] { return data->getContextTasks(contextId); }), contextId,
+        SortingNamespace::ListTypeContext, true);
 }
 
 QAbstractItemModel* TaskHandler::getNoContextTasks()
 {
     DataManager* data = dataManager();
-    return handOut(new NoContextTasksListModel([data] { return data->getNoContextTasks(); },
-        [data](const QString& projectId) { return data->getProjectById(projectId); }));
+    // The contexts page lists these under its "No context" row.
+    return sortedModel(new NoContextTasksSortModel(),
+        new NoContextTasksListModel([data] { return data->getNoContextTasks(); },
+            [data](const QString& projectId) { return data->getProjectById(projectId); }),
+        QStringLiteral("no_context"), SortingNamespace::ListTypeContext, true);
 }
 
 QAbstractItemModel* TaskHandler::getProjectTasks(const QString& projectId)
 {
     DataManager* data = dataManager();
-    return listModel([data, projectId] { return data->getProjectTasks(projectId); });
+    return sortedModel(new SortModel(),
+        new ListModel([data, projectId] { return data->getProjectTasks(projectId); }), projectListId(projectId),
+        SortingNamespace::ListTypeProject, true);
 }
 
 QAbstractItemModel* TaskHandler::getDeletedTasks()
 {
     DataManager* data = dataManager();
-    return listModel([data] { return data->getDeletedTasks(); });
+    // The trash has an order of its own (newest first) and no stored choice.
+    return sortedModel(new SortModel(), new ListModel([data] { return data->getDeletedTasks(); }), QString(),
+        SortingNamespace::ListTypeProject, true);
 }
 
 QAbstractItemModel* TaskHandler::getTaskById(const QString& id)
@@ -232,10 +251,7 @@ void TaskHandler::revertTaskState(const QVariantMap& task, bool emitUpdateSignal
 
 void TaskHandler::rescheduleRemindersOnAdvance(const DOTask& before, const DOTask& after)
 {
-    // DataManager::rescheduleReminders(before, after), which the
-    // notification manager serves.
-    Q_UNUSED(before)
-    Q_UNUSED(after)
+    dataManager()->rescheduleReminders(before, after);
 }
 
 // --- Day indicators.
@@ -275,4 +291,27 @@ void TaskHandler::answerIndicatorState(const QDateTime& dateTime, const Indicato
         if (result.isError())
             QLOG_WARN() << "The day indicator's answer failed: " << result.toString();
     }
+}
+
+// --- Favorites.
+
+void TaskHandler::addToFavorites(const QVariantMap& task)
+{
+    FavoritesManager::instance()->add(FavoritesManager::TaskKind, idOf(task));
+}
+
+void TaskHandler::removeFromFavorites(const QVariantMap& task)
+{
+    FavoritesManager::instance()->remove(FavoritesManager::TaskKind, idOf(task));
+}
+
+bool TaskHandler::inFavorites(const QVariantMap& task)
+{
+    return FavoritesManager::instance()->contains(FavoritesManager::TaskKind, idOf(task));
+}
+
+int TaskHandler::taskCountInFavorites()
+{
+    const QStringList ids = FavoritesManager::instance()->taskIds();
+    return ids.isEmpty() ? 0 : countActive(dataManager()->getTasksByIds(ids));
 }

@@ -62,6 +62,13 @@ public:
     // hasRepeatedTasks}) when the answer arrives.
     Q_INVOKABLE void requestIndicatorStateForDate(const QDateTime& dateTime, const QJSValue& jsCallback);
 
+    // --- Favorites. The count is of favorite tasks that are still active,
+    // as the favorites list shows them.
+    Q_INVOKABLE void addToFavorites(const QVariantMap& task);
+    Q_INVOKABLE void removeFromFavorites(const QVariantMap& task);
+    Q_INVOKABLE bool inFavorites(const QVariantMap& task);
+    Q_INVOKABLE int taskCountInFavorites();
+
 signals:
     void taskAdded(QVariantMap task);
     void taskUpdated(QVariantMap task);

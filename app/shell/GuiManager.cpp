@@ -8,10 +8,14 @@
 #include "data/ProjectHandler.h"
 #include "data/TaskHandler.h"
 #include "logging/Log.h"
+#include "models/FavoritesManager.h"
+#include "models/SearchHelper.h"
+#include "models/SortingNamespace.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
 #include "shell/GraphicsDeviceQuery.h"
 #include "shell/Settings.h"
+#include "time/NotificationManager.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,6 +89,10 @@ void GuiManager::chooseSceneGraphBackend()
 void GuiManager::registerQmlTypes()
 {
     qmlRegisterUncreatableType<Settings>("com.velmora.managers", 1, 0, "SettingsEnums", QString());
+    qmlRegisterUncreatableType<NotificationManager>("com.velmora.managers", 1, 0, "NotificationEnum",
+                                                    QString());
+    qmlRegisterUncreatableMetaObject(
+        SortingNamespace::staticMetaObject, "com.velmora.managers", 1, 0, "SortingEnums", QString());
 }
 
 void GuiManager::setObjectContextProperties()
@@ -103,6 +111,8 @@ void GuiManager::setObjectContextProperties()
     context->setContextProperty(QStringLiteral("TaskHandler"), taskHandler);
     context->setContextProperty(QStringLiteral("ProjectHandler"), projectHandler);
     context->setContextProperty(QStringLiteral("MetaDataManager"), MetaDataManager::instance());
+    context->setContextProperty(QStringLiteral("FavoritesManager"), FavoritesManager::instance());
+    context->setContextProperty(QStringLiteral("SearchHelper"), new SearchHelper(this));
 }
 
 void GuiManager::setConstantContextProperties()
@@ -192,6 +202,18 @@ void GuiManager::setContextProperty(const QString &name, const QVariant &value)
         return;
     QLOG_DEBUG() << "Context property " << name << " set to " << value;
     m_engine->rootContext()->setContextProperty(name, value);
+}
+
+void GuiManager::showReminderPopup(const QString &message, const QVariantMap &task)
+{
+    if (!m_mainWindow) {
+        QLOG_WARN() << "A reminder arrived before the main window exists; it is not shown.";
+        return;
+    }
+    // Queued: the caller (the command channel) is inside a socket handler.
+    if (!QMetaObject::invokeMethod(m_mainWindow, "showNotificationPopup", Qt::QueuedConnection,
+                                   Q_ARG(QVariant, message), Q_ARG(QVariant, task)))
+        QLOG_ERROR() << "The main window cannot show reminders (no showNotificationPopup).";
 }
 
 QQmlApplicationEngine *GuiManager::engine() const

@@ -28,6 +28,10 @@ public:
 
     void setContextProperty(const QString &name, const QVariant &value);
 
+    // Hands a due reminder (its text and the task record) to the main
+    // window's showNotificationPopup(message, task), from the event loop.
+    void showReminderPopup(const QString &message, const QVariantMap &task);
+
     QQmlApplicationEngine *engine() const;
     QQuickWindow *mainWindow() const;
     QSystemTrayIcon *trayIcon() const;

@@ -61,9 +61,18 @@ bool NotifierLauncher::launch(const QString &path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 #else
     // Started detached and without arguments, so it outlives this process.
+    // A background service must not hold on to our standard streams: whoever
+    // started Quorvel (a terminal, a session manager, a test runner waiting
+    // for end of output) would otherwise wait for the notifier too.
     const QFileInfo info(path);
     if (!info.isFile() || !info.isExecutable())
         return false;
-    return QProcess::startDetached(path, QStringList(), info.absolutePath());
+    QProcess process;
+    process.setProgram(path);
+    process.setWorkingDirectory(info.absolutePath());
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
 #endif
 }

@@ -1,11 +1,19 @@
 #include "support/TestSandbox.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -38,12 +46,15 @@ void TestSandbox::enter()
     }
     dir->setAutoRemove(qEnvironmentVariableIsEmpty("QUORVEL_KEEP_SANDBOX"));
     sandboxDir() = std::move(dir);
+    // Registered after the folder exists, so it runs before the folder is removed.
+    std::atexit([] { TestSandbox::endStrayProcesses(); });
     for (const auto &variable : FolderVariables)
         qputenv(variable[0], (root() + QString::fromLatin1(variable[1])).toLocal8Bit());
     // Nothing in a test may reach a user's session or desktop.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     qunsetenv("QUORVEL_SYNC_URL");
     qunsetenv("QUORVEL_ACCOUNT_URL");
+    qunsetenv("QUORVEL_TRANSFER_TIMEOUT");
     createFolders();
 }
 
@@ -65,6 +76,7 @@ QString TestSandbox::home()
 
 void TestSandbox::reset()
 {
+    endStrayProcesses();
     QDir(home()).removeRecursively();
     QDir(root() + QStringLiteral("/tmp")).removeRecursively();
     createFolders();
@@ -85,4 +97,46 @@ QProcessEnvironment TestSandbox::environment()
         environment.insert(QString::fromLatin1(variable[0]), root() + QString::fromLatin1(variable[1]));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     return environment;
+}
+
+QList<qint64> TestSandbox::strayProcesses()
+{
+    QList<qint64> found;
+#ifdef Q_OS_LINUX
+    if (!isActive())
+        return found;
+    const QByteArray homeEntry = "HOME=" + QFile::encodeName(home());
+    const qint64 self = ::getpid();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid || pid == self)
+            continue;
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!environ.open(QIODevice::ReadOnly))
+            continue;
+        if (environ.readAll().split('\0').contains(homeEntry))
+            found.append(pid);
+    }
+#endif
+    return found;
+}
+
+void TestSandbox::endStrayProcesses()
+{
+#ifdef Q_OS_LINUX
+    // Background programs started by a test (the notifier is started detached
+    // by Quorvel) would otherwise outlive the test and keep running in a
+    // deleted home.
+    QList<qint64> running = strayProcesses();
+    for (qint64 pid : running)
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+    for (int attempt = 0; attempt < 20 && !running.isEmpty(); ++attempt) {
+        QThread::msleep(50);
+        running = strayProcesses();
+    }
+    for (qint64 pid : running)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+#endif
 }

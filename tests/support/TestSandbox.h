@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -19,6 +20,11 @@ public:
     // Empties the sandboxed home and temporary folders and recreates them, so
     // that a case starts from a machine on which Quorvel never ran.
     static void reset();
+
+    // Ends every process still running with this sandbox as its home
+    // (detached children of the programs under test). Runs at exit too.
+    static void endStrayProcesses();
+    static QList<qint64> strayProcesses();
 
     // The environment for a child process that should share this sandbox.
     static QProcessEnvironment environment();
