@@ -3,6 +3,7 @@
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
+#include "shell/JsonArraySetting.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -101,21 +102,9 @@ void MetaDataManager::Private::load()
 
 QJsonArray MetaDataManager::Private::readArray(const QSettings& file, const QString& key, bool needsIcon)
 {
-    const QVariant value = file.value(key);
-    if (!value.isValid())
-        return QJsonArray();
-    // Text written by hand without quotes comes back from QSettings as a
-    // list cut at its commas; joined it is the text again when it was JSON.
-    const QString text = value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
-                                                              : value.toString();
-    if (text.trimmed().isEmpty())
-        return QJsonArray();
-
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        const QString reason
-            = error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not an array");
+    QString reason;
+    const QJsonArray entries = JsonArraySetting::read(file, key, &reason);
+    if (!reason.isEmpty()) {
         QLOG_ERROR() << "The value of " << key << " in " << path << " is not a JSON array (" << reason
                      << "); it is read as empty.";
         keepFormerContent = true;
@@ -123,7 +112,6 @@ QJsonArray MetaDataManager::Private::readArray(const QSettings& file, const QStr
     }
 
     QJsonArray usable;
-    const QJsonArray entries = document.array();
     for (int i = 0; i < entries.size(); ++i) {
         const QString problem = entryProblem(entries.at(i), needsIcon);
         if (problem.isEmpty()) {

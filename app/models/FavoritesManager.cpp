@@ -7,6 +7,7 @@
 #include "models/ListModel.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
+#include "shell/JsonArraySetting.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -154,21 +155,9 @@ QStringList FavoritesManager::Private::readIds(const QString& key)
 
 QJsonArray FavoritesManager::Private::readChanges(const QString& key)
 {
-    const QVariant value = file->value(key);
-    if (!value.isValid())
-        return QJsonArray();
-    // JSON written by hand without quotes comes back from QSettings as a
-    // list cut at its commas; joined it is the text again.
-    const QString text = value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
-                                                              : value.toString();
-    if (text.trimmed().isEmpty())
-        return QJsonArray();
-
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        const QString reason
-            = error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not an array");
+    QString reason;
+    const QJsonArray entries = JsonArraySetting::read(*file, key, &reason);
+    if (!reason.isEmpty()) {
         QLOG_ERROR() << "The value of " << key << " in " << path << " is not a JSON array (" << reason
                      << "); it is read as empty.";
         damaged = true;
@@ -176,7 +165,6 @@ QJsonArray FavoritesManager::Private::readChanges(const QString& key)
     }
 
     QJsonArray usable;
-    const QJsonArray entries = document.array();
     for (int i = 0; i < entries.size(); ++i) {
         const QString problem = changeProblem(entries.at(i));
         if (problem.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
+#include "shell/JsonArraySetting.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -64,23 +65,13 @@ struct SortingManager::Private
     // The JSON array text under key; a damaged text marks the file damaged.
     QJsonArray readArray(const QSettings& file, const QString& key, bool* damaged) const
     {
-        const QVariant value = file.value(key);
-        if (!value.isValid())
-            return QJsonArray();
-        // QSettings reads an unquoted text with commas back as a list.
-        const QString text = value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
-                                                                   : value.toString();
-        if (text.trimmed().isEmpty())
-            return QJsonArray();
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-        if (error.error != QJsonParseError::NoError || !document.isArray()) {
-            QLOG_ERROR() << "The sorting file " << path << " holds no valid list under " << key << ": "
-                         << (error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not an array"));
+        QString reason;
+        const QJsonArray array = JsonArraySetting::read(file, key, &reason);
+        if (!reason.isEmpty()) {
+            QLOG_ERROR() << "The sorting file " << path << " holds no valid list under " << key << ": " << reason;
             *damaged = true;
-            return QJsonArray();
         }
-        return document.array();
+        return array;
     }
 
     QHash<QString, Entry> readLists(const QJsonArray& array, const QString& key, bool* damaged) const
