@@ -85,15 +85,29 @@ void DailyPlanSortModel::recount()
                 ++counts[section];
         }
     }
-    using Signal = void (DailyPlanSortModel::*)(int);
-    static const Signal notifiers[4] = { &DailyPlanSortModel::activeTaskCountChanged,
-        &DailyPlanSortModel::activeProjectCountChanged, &DailyPlanSortModel::alsoAvailableTaskCountChanged,
-        &DailyPlanSortModel::alsoAvailableProjectCountChanged };
     for (int section = 0; section < 4; ++section) {
         if (d->counts[section] == counts[section])
             continue;
         d->counts[section] = counts[section];
-        emit(this->*notifiers[section])(counts[section]);
+        emitCountChanged(section);
     }
     setActiveObjectCount(counts[DailyPlanListModel::ActiveTasks] + counts[DailyPlanListModel::ActiveProjects]);
+}
+
+void DailyPlanSortModel::emitCountChanged(int section)
+{
+    switch (section) {
+    case DailyPlanListModel::ActiveTasks:
+        emit activeTaskCountChanged(d->counts[section]);
+        break;
+    case DailyPlanListModel::ActiveProjects:
+        emit activeProjectCountChanged(d->counts[section]);
+        break;
+    case DailyPlanListModel::AlsoAvailableTasks:
+        emit alsoAvailableTaskCountChanged(d->counts[section]);
+        break;
+    case DailyPlanListModel::AlsoAvailableProjects:
+        emit alsoAvailableProjectCountChanged(d->counts[section]);
+        break;
+    }
 }

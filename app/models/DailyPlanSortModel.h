@@ -41,6 +41,7 @@ protected:
 
 private:
     int sectionOf(const QModelIndex& sourceIndex) const;
+    void emitCountChanged(int section);
 
     struct Private;
     std::unique_ptr<Private> d;
