@@ -35,7 +35,11 @@
 #include <QTranslator>
 #include <QtQml>
 
-#include <limits>
+namespace {
+
+constexpr qint64 MaxThemeTimerMs = 60 * 1000;
+
+} // namespace
 
 GuiManager *GuiManager::instance()
 {
@@ -45,6 +49,7 @@ GuiManager *GuiManager::instance()
 
 GuiManager::GuiManager(QObject *parent)
     : QObject(parent)
+    , m_clock([] { return QDateTime::currentDateTime(); })
 {
     // An early version stored the dark accent colour as the colour of an
     // undefined theme; give such users the standard light colour back.
@@ -52,6 +57,10 @@ GuiManager::GuiManager(QObject *parent)
     if (settings->appTheme() == Settings::UndefinedTheme
         && settings->applicationColor() == QColor(QStringLiteral("#73ABFC")))
         settings->setApplicationColor(QColor(QStringLiteral("#3F51B5")));
+
+    connect(settings, &Settings::themeSwitchTypeChanged, this, &GuiManager::onAutomaticThemeRuleChanged);
+    connect(settings, &Settings::autoDarkThemeStartTimeChanged, this, &GuiManager::onAutomaticThemeRuleChanged);
+    connect(settings, &Settings::autoDarkThemeEndTimeChanged, this, &GuiManager::onAutomaticThemeRuleChanged);
 }
 
 GuiManager::~GuiManager()
@@ -72,6 +81,8 @@ void GuiManager::initializeEngine()
     setObjectContextProperties();
     setConstantContextProperties();
     reloadTranslations();
+    // The window's first frame must already be in the theme of the hour.
+    switchAppThemeIfNeeded();
 }
 
 void GuiManager::chooseSceneGraphBackend()
@@ -365,18 +376,52 @@ QTimer *GuiManager::themeTimer()
     if (!m_themeTimer) {
         m_themeTimer = new QTimer(this);
         m_themeTimer->setSingleShot(true);
-        connect(m_themeTimer, &QTimer::timeout, this, &GuiManager::switchAppThemeIfNeeded);
+        m_themeTimer->setTimerType(Qt::PreciseTimer);
+        connect(m_themeTimer, &QTimer::timeout, this, &GuiManager::onThemeTimer);
     }
     return m_themeTimer;
 }
 
 void GuiManager::switchAppThemeIfNeeded()
 {
-    const qint64 msecsToNextSwitch = Settings::instance()->applyAutomaticTheme(QDateTime::currentDateTime());
+    const qint64 msecsToNextSwitch = Settings::instance()->applyAutomaticTheme(m_clock());
     if (msecsToNextSwitch < 0)
         return;
     emit appThemeChanged();
-    themeTimer()->start(static_cast<int>(qMin<qint64>(msecsToNextSwitch, std::numeric_limits<int>::max())));
+    armThemeTimer(msecsToNextSwitch);
+}
+
+void GuiManager::armThemeTimer(qint64 msecsToNextSwitch)
+{
+    // The timer runs on the monotonic clock, which stands still while the
+    // machine sleeps and ignores clock changes; waking up now and then keeps
+    // the theme right after either.
+    themeTimer()->start(static_cast<int>(qBound<qint64>(0, msecsToNextSwitch, MaxThemeTimerMs)));
+}
+
+void GuiManager::onThemeTimer()
+{
+    Settings *settings = Settings::instance();
+    const Settings::AppTheme before = settings->appTheme();
+    const qint64 msecsToNextSwitch = settings->applyAutomaticTheme(m_clock());
+    if (msecsToNextSwitch < 0)
+        return;
+    if (settings->appTheme() != before)
+        emit appThemeChanged();
+    armThemeTimer(msecsToNextSwitch);
+}
+
+void GuiManager::onAutomaticThemeRuleChanged()
+{
+    if (Settings::instance()->themeSwitchType() == Settings::AutoByTime)
+        switchAppThemeIfNeeded();
+    else if (m_themeTimer)
+        m_themeTimer->stop();
+}
+
+void GuiManager::setClock(const std::function<QDateTime()> &clock)
+{
+    m_clock = clock ? clock : [] { return QDateTime::currentDateTime(); };
 }
 
 void GuiManager::startTrackUserActions()

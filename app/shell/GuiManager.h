@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QVariant>
+
+#include <functional>
 
 class QQmlApplicationEngine;
 class QQuickWindow;
 class QSystemTrayIcon;
 class QTimer;
 class QTranslator;
+
 
 // Owns the declarative interface: the QML engine with everything it sees,
 // the main window, the tray icon, translations and the colour theme.
@@ -37,6 +41,9 @@ public:
     QSystemTrayIcon *trayIcon() const;
 
     bool isAppInDarkMode() const;
+
+    // The clock the automatic theme reads; tests move it.
+    void setClock(const std::function<QDateTime()> &clock);
 
 public slots:
     void showMainWindow();
@@ -76,6 +83,9 @@ private:
     void createTrayIcon();
     void onTrayActivated(int reason);
     QTimer *themeTimer();
+    void armThemeTimer(qint64 msecsToNextSwitch);
+    void onThemeTimer();
+    void onAutomaticThemeRuleChanged();
 
     QQmlApplicationEngine *m_engine = nullptr;
     QPointer<QQuickWindow> m_mainWindow;
@@ -84,4 +94,5 @@ private:
     QTranslator *m_qtTranslator = nullptr;
     QTimer *m_themeTimer = nullptr;
     bool m_rateHandlingsEnabled = true;
+    std::function<QDateTime()> m_clock;
 };

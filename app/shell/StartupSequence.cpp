@@ -11,6 +11,7 @@
 #include "shell/QuorvelServer.h"
 #include "shell/QvApplication.h"
 #include "shell/Settings.h"
+#include "shell/StartLock.h"
 #include "shell/TerminationSignals.h"
 
 #include <QCommandLineParser>
@@ -22,6 +23,9 @@
 #include <memory>
 
 namespace {
+
+// How long a start waits for another one that is starting at the same time.
+constexpr int StartLockWaitMs = 20000;
 
 const char *const OldSettingFiles[] = {
     "settings.ini",     "predefined_objects.ini", "calendar.ini",
@@ -70,6 +74,14 @@ int StartupSequence::run(int argc, char *argv[])
                 << QCoreApplication::applicationDirPath();
 
     QLOG_INFO() << "Looking for another instance of Quorvel...";
+    StartLock startLock(AppPaths::appDataFile(QStringLiteral("quorvel_start.lock")));
+    if (!startLock.acquire(StartLockWaitMs)) {
+        // Another copy has been starting for this long; it will show its
+        // window, so this one hands over if it can, and ends either way.
+        QuorvelServer::notifyRunningInstance(300);
+        QLOG_WARN() << "Another instance of Quorvel is starting. Closing current process..";
+        return 0;
+    }
     if (QuorvelServer::notifyRunningInstance(300))
         return 0;
 
@@ -80,6 +92,7 @@ int StartupSequence::run(int argc, char *argv[])
     QLOG_INFO() << "Launching a local server...";
     if (!server->listen())
         QLOG_ERROR() << "Unable to launch a local server!";
+    startLock.release();
 
     const bool notifierActive = NotifierLauncher::ensureRunning();
 

@@ -176,14 +176,42 @@ private slots:
         QCOMPARE(spy.count(), 0);
         QCOMPARE(activeTimers(), 0);
 
+        // Choosing the rule applies it at once, and so does every call.
         Settings::instance()->setThemeSwitchType(Settings::AutoByTime);
-        gui()->switchAppThemeIfNeeded();
         QCOMPARE(spy.count(), 1);
+        gui()->switchAppThemeIfNeeded();
+        QCOMPARE(spy.count(), 2);
         QCOMPARE(activeTimers(), 1);
         const QTime now = QTime::currentTime();
         const Settings::AppTheme expected = Settings::automaticThemeAt(QTime(18, 0), QTime(7, 0), now);
         QCOMPARE(Settings::instance()->appTheme(), expected);
         Settings::instance()->setThemeSwitchType(Settings::Manual);
+    }
+
+    // While "Auto, by time" is chosen the theme follows the clock on its own.
+    void shouldSwitchThemeAtTheChosenTimeWhileRunning()
+    {
+        Settings *settings = Settings::instance();
+        const QDate day(2026, 3, 10);
+        QDateTime now(day, QTime(17, 59, 59, 600));
+        gui()->setClock([&now] { return now; });
+        settings->setAutoDarkThemeStartTime(QStringLiteral("18:00"));
+        settings->setAutoDarkThemeEndTime(QStringLiteral("7:00"));
+        settings->setThemeSwitchType(Settings::AutoByTime);
+        QCOMPARE(settings->appTheme(), Settings::LightTheme);
+
+        QSignalSpy spy(gui(), &GuiManager::appThemeChanged);
+        now = QDateTime(day, QTime(18, 0, 0, 100));
+        QVERIFY(spy.wait(3000));
+        QCOMPARE(settings->appTheme(), Settings::DarkTheme);
+
+        // Choosing another rule stops the timer: the clock no longer counts.
+        settings->setThemeSwitchType(Settings::Manual);
+        now = QDateTime(day.addDays(1), QTime(8, 0));
+        spy.clear();
+        QVERIFY(!spy.wait(1500));
+        QCOMPARE(settings->appTheme(), Settings::DarkTheme);
+        gui()->setClock(nullptr);
     }
 
     void shouldDescribeDisplayAdaptersFromSysfs()
