@@ -8,6 +8,7 @@ static void registerCompiledResources()
 {
     Q_INIT_RESOURCE(qml);
     Q_INIT_RESOURCE(quorvel_data);
+    Q_INIT_RESOURCE(translations);
 }
 
 void AppResources::initialize()

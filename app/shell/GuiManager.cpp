@@ -6,17 +6,41 @@
 #include "data/ObjectState.h"
 #include "data/PredefinedDataHelper.h"
 #include "data/ProjectHandler.h"
+#include "data/TaskEditRules.h"
+#include "data/TaskEditorRules.h"
 #include "data/TaskHandler.h"
+#include "data/TaskPasteRules.h"
 #include "logging/Log.h"
 #include "models/FavoritesManager.h"
 #include "models/SearchHelper.h"
 #include "models/SortingNamespace.h"
+#include "shell/ActionSoundsHelper.h"
+#include "shell/AnalyticsManager.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
+#include "shell/AppUpdater.h"
+#include "shell/Clipboard.h"
+#include "shell/ColoredIconProvider.h"
 #include "shell/GraphicsDeviceQuery.h"
+#include "shell/HardwareManager.h"
+#include "shell/Helper.h"
+#include "shell/KeyboardHelper.h"
+#include "shell/Logger.h"
+#include "shell/PasscodeManager.h"
+#include "shell/ProxyAuthDialog.h"
+#include "shell/ProxyAuthenticator.h"
 #include "shell/Settings.h"
+#include "shell/UrlHelper.h"
+#include "shell/WheelEventsRedirector.h"
+#include "sync/AuthManager.h"
+#include "export/ExportHelper.h"
+#include "export/PdfExportHelper.h"
+#include "time/DateFormatHelper.h"
 #include "time/NotificationManager.h"
+#include "time/ReminderFormatHelper.h"
+#include "time/RepetitionFormatHelper.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -77,7 +101,10 @@ void GuiManager::initializeEngine()
     QQuickWindow::setDefaultAlphaBuffer(true);
     registerQmlTypes();
 
+    m_keyboardHelper = new KeyboardHelper(this);
+    qApp->installEventFilter(m_keyboardHelper);
     m_engine = new QQmlApplicationEngine(this);
+    m_engine->addImageProvider(QStringLiteral("coloredicon"), new ColoredIconProvider);
     setObjectContextProperties();
     setConstantContextProperties();
     reloadTranslations();
@@ -99,31 +126,67 @@ void GuiManager::chooseSceneGraphBackend()
 
 void GuiManager::registerQmlTypes()
 {
-    qmlRegisterUncreatableType<Settings>("com.velmora.managers", 1, 0, "SettingsEnums", QString());
-    qmlRegisterUncreatableType<NotificationManager>("com.velmora.managers", 1, 0, "NotificationEnum",
-                                                    QString());
-    qmlRegisterUncreatableMetaObject(
-        SortingNamespace::staticMetaObject, "com.velmora.managers", 1, 0, "SortingEnums", QString());
+    const char *managers = "com.velmora.managers";
+    qmlRegisterUncreatableType<NotificationManager>(managers, 1, 0, "NotificationEnum", QString());
+    qmlRegisterUncreatableType<PasscodeManager>(managers, 1, 0, "PasscodeEnums", QString());
+    qmlRegisterUncreatableType<Settings>(managers, 1, 0, "SettingsEnums", QString());
+    qmlRegisterSingletonType(QUrl(QStringLiteral("qrc:/FunctionHelper.qml")), "com.velmora.helpers", 1, 0,
+                             "FunctionHelper");
+    qmlRegisterUncreatableMetaObject(SortingNamespace::staticMetaObject, "com.velmora.common", 1, 0,
+                                     "SortingEnums", QString());
+    // The handlers hand their list models to the pages by this type.
+    qRegisterMetaType<QAbstractItemModel *>("QAbstractItemModel*");
+    qRegisterMetaType<SortingNamespace::ListType>("ListType");
+    qRegisterMetaType<SortingNamespace::SortingType>("SortingType");
 }
 
+// The interface finds every native object under its class name; the order
+// is the one the pages rely on when they bind at load.
 void GuiManager::setObjectContextProperties()
 {
     QQmlContext *context = m_engine->rootContext();
-    context->setContextProperty(QStringLiteral("GuiManager"), this);
-    context->setContextProperty(QStringLiteral("PredefinedDataHelper"), PredefinedDataHelper::instance());
-    context->setContextProperty(QStringLiteral("Settings"), Settings::instance());
-    context->setContextProperty(QStringLiteral("DataManager"), DataManager::instance());
+    const auto publish = [context](const char *name, QObject *object) {
+        context->setContextProperty(QString::fromLatin1(name), object);
+    };
+    publish("GuiManager", this);
+    publish("WheelEventsRedirector", new WheelEventsRedirector(this));
+    auto *dateFormatHelper = new DateFormatHelper(this);
+    publish("DateFormatHelper", dateFormatHelper);
+    publish("RepetitionFormatHelper", new RepetitionFormatHelper(dateFormatHelper, this));
+    publish("ReminderFormatHelper", new ReminderFormatHelper(this));
+    publish("ActionSoundsHelper", new ActionSoundsHelper(this));
+    publish("AnalyticsManager", new AnalyticsManager(this));
+    publish("PredefinedDataHelper", PredefinedDataHelper::instance());
+    publish("Settings", Settings::instance());
+    publish("DataManager", DataManager::instance());
 
     ContextHandler *contextHandler = new ContextHandler(this);
     TaskHandler *taskHandler = new TaskHandler(this);
     ProjectHandler *projectHandler = new ProjectHandler(this);
     QLOG_INFO() << "Creating of object handlers and others...";
-    context->setContextProperty(QStringLiteral("ContextHandler"), contextHandler);
-    context->setContextProperty(QStringLiteral("TaskHandler"), taskHandler);
-    context->setContextProperty(QStringLiteral("ProjectHandler"), projectHandler);
-    context->setContextProperty(QStringLiteral("MetaDataManager"), MetaDataManager::instance());
-    context->setContextProperty(QStringLiteral("FavoritesManager"), FavoritesManager::instance());
-    context->setContextProperty(QStringLiteral("SearchHelper"), new SearchHelper(this));
+    publish("ContextHandler", contextHandler);
+    publish("TaskHandler", taskHandler);
+    publish("ProjectHandler", projectHandler);
+    publish("PasscodeManager", new PasscodeManager(this));
+    publish("Helper", Helper::instance());
+    publish("FavoritesManager", FavoritesManager::instance());
+    publish("MetaDataManager", MetaDataManager::instance());
+    publish("AuthManager", AuthManager::instance());
+    publish("ExportHelper", new ExportHelper(this));
+    publish("PdfExportHelper", new PdfExportHelper(this));
+    publish("UrlHelper", new UrlHelper(this));
+    publish("KeyboardHelper", m_keyboardHelper);
+    publish("Clipboard", Clipboard::instance());
+    publish("Logger", new Logger(this));
+    publish("SearchHelper", new SearchHelper(this));
+    publish("HardwareManager", HardwareManager::instance());
+    // The rules the pages apply when tasks are edited, pasted and dropped.
+    publish("TaskEditRules", new TaskEditRules(nullptr, nullptr, this));
+    publish("TaskEditorRules", new TaskEditorRules(nullptr, nullptr, this));
+    publish("TaskPasteRules", new TaskPasteRules(nullptr, nullptr, this));
+    auto *updater = new AppUpdater(this);
+    updater->setProxyCredentialsAsker([this](const QString &key) { return askProxyCredentials(key); });
+    publish("AppUpdater", updater);
 }
 
 void GuiManager::setConstantContextProperties()
@@ -136,7 +199,7 @@ void GuiManager::setConstantContextProperties()
     context->setContextProperty(QStringLiteral("COMPLETED_OBJECT_STATE"), int(ObjectState::Completed));
     context->setContextProperty(QStringLiteral("COMPLETED_AND_DELETED_OBJECT_STATE"),
                                 int(ObjectState::CompletedAndDeleted));
-    context->setContextProperty(QStringLiteral("EXPORT_QUORVEL_BOX"), 0);
+    context->setContextProperty(QStringLiteral("EXPORT_QUORVEL_BOX"), QVariant(0));
     context->setContextProperty(QStringLiteral("EXPORT_DAILY_PLAN"), 1);
     context->setContextProperty(QStringLiteral("EXPORT_DEFAULT"), 2);
     context->setContextProperty(QStringLiteral("APP_VERSION"), AppInfo::version());
@@ -183,10 +246,11 @@ void GuiManager::createTrayIcon()
     m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/appicon/tray_icon.png")));
     auto *menu = new QMenu();
     connect(m_trayIcon, &QObject::destroyed, menu, &QObject::deleteLater);
-    QAction *openAction = menu->addAction(tr("Open"));
-    connect(openAction, &QAction::triggered, this, &GuiManager::showMainWindow);
-    QAction *exitAction = menu->addAction(tr("Exit"));
-    connect(exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    m_openAction = menu->addAction(QString());
+    connect(m_openAction, &QAction::triggered, this, &GuiManager::showMainWindow);
+    m_exitAction = menu->addAction(QString());
+    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    retranslateTrayMenu();
     m_trayIcon->setContextMenu(menu);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
@@ -335,6 +399,15 @@ void GuiManager::reloadTranslations()
 
     if (m_engine)
         m_engine->retranslate();
+    retranslateTrayMenu();
+}
+
+void GuiManager::retranslateTrayMenu()
+{
+    if (m_openAction)
+        m_openAction->setText(tr("Open"));
+    if (m_exitAction)
+        m_exitAction->setText(tr("Exit"));
 }
 
 void GuiManager::setWaitingAppCursor()
@@ -422,6 +495,41 @@ void GuiManager::onAutomaticThemeRuleChanged()
 void GuiManager::setClock(const std::function<QDateTime()> &clock)
 {
     m_clock = clock ? clock : [] { return QDateTime::currentDateTime(); };
+}
+
+void GuiManager::handleProxyAuthentication(const QNetworkProxy &proxy, QAuthenticator *authenticator)
+{
+    if (!m_proxyAuthenticator)
+        m_proxyAuthenticator = new ProxyAuthenticator(
+            [this](const QString &key) { return askProxyCredentials(key); }, this);
+    m_proxyAuthenticator->handle(proxy, authenticator);
+}
+
+QVariantMap GuiManager::askProxyCredentials(const QString &key)
+{
+    return m_proxyCredentialsAsker ? m_proxyCredentialsAsker(key) : ProxyAuthDialog::askCredentials(key);
+}
+
+void GuiManager::setProxyCredentialsAsker(const std::function<QVariantMap(const QString &)> &asker)
+{
+    m_proxyCredentialsAsker = asker;
+}
+
+void GuiManager::showTaskById(const QString &taskId)
+{
+    DataManager *data = DataManager::instance();
+    const DOTask task = data->getTaskById(taskId);
+    if (task.isEmpty() || !m_mainWindow)
+        return;
+    const QString parent = task.value(QStringLiteral("PARENT")).toString();
+    PredefinedDataHelper *predefined = PredefinedDataHelper::instance();
+    QVariantMap project;
+    if (parent == predefined->quorvelBoxId() || parent == predefined->oneStepActionsId())
+        project.insert(QStringLiteral("ID"), parent);
+    else
+        project = data->getProjectById(parent);
+    QMetaObject::invokeMethod(m_mainWindow, "showTaskEditItem", Qt::QueuedConnection,
+                              Q_ARG(QVariant, QVariant(project)), Q_ARG(QVariant, QVariant(task)));
 }
 
 void GuiManager::startTrackUserActions()

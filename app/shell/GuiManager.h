@@ -7,6 +7,11 @@
 
 #include <functional>
 
+class KeyboardHelper;
+class QAction;
+class ProxyAuthenticator;
+class QAuthenticator;
+class QNetworkProxy;
 class QQmlApplicationEngine;
 class QQuickWindow;
 class QSystemTrayIcon;
@@ -42,6 +47,12 @@ public:
 
     bool isAppInDarkMode() const;
 
+    // Shows the proxy dialog for "host:port" and returns {"username",
+    // "password"}, or an empty map when the user cancelled.
+    QVariantMap askProxyCredentials(const QString &key);
+    // Replaces the dialog, for tests; an empty function restores it.
+    void setProxyCredentialsAsker(const std::function<QVariantMap(const QString &)> &asker);
+
     // The clock the automatic theme reads; tests move it.
     void setClock(const std::function<QDateTime()> &clock);
 
@@ -63,6 +74,8 @@ public slots:
     void switchAppThemeIfNeeded();
     void startTrackUserActions();
     void endTrackUserActions();
+    void handleProxyAuthentication(const QNetworkProxy &proxy, QAuthenticator *authenticator);
+    void showTaskById(const QString &taskId);
 
 signals:
     void windowDidShow();
@@ -81,6 +94,7 @@ private:
     void setConstantContextProperties();
     bool detectNativeTextRendering();
     void createTrayIcon();
+    void retranslateTrayMenu();
     void onTrayActivated(int reason);
     QTimer *themeTimer();
     void armThemeTimer(qint64 msecsToNextSwitch);
@@ -95,4 +109,9 @@ private:
     QTimer *m_themeTimer = nullptr;
     bool m_rateHandlingsEnabled = true;
     std::function<QDateTime()> m_clock;
+    KeyboardHelper *m_keyboardHelper = nullptr;
+    QPointer<QAction> m_openAction;
+    QPointer<QAction> m_exitAction;
+    ProxyAuthenticator *m_proxyAuthenticator = nullptr;
+    std::function<QVariantMap(const QString &)> m_proxyCredentialsAsker;
 };

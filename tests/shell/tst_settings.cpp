@@ -16,13 +16,13 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
+QByteArray readBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
+void writeBytes(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -30,17 +30,17 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-QByteArray accountBytes(const QStringList &strings)
+QByteArray accountBytes(const QStringList& strings)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    for (const QString &string : strings)
+    for (const QString& string : strings)
         out << string;
     return bytes;
 }
 
 // The account file as the sync worker reads it: three QStrings, nothing else.
-QStringList readAccountFile(bool *exact)
+QStringList readAccountFile(bool* exact)
 {
     QFile file(AppPaths::configFile());
     if (!file.open(QIODevice::ReadOnly))
@@ -52,7 +52,7 @@ QStringList readAccountFile(bool *exact)
     return { login, password, token };
 }
 
-int permissionBits(const QString &path)
+int permissionBits(const QString& path)
 {
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
@@ -84,21 +84,25 @@ std::unique_ptr<QSettings> rawSettings()
     return std::make_unique<QSettings>(AppPaths::settingsFile(), QSettings::IniFormat);
 }
 
-QVariant rawSetting(const QString &key)
+QVariant rawSetting(const QString& key)
 {
     return rawSettings()->value(key);
 }
 
-QVariantMap project(const QString &id, const QString &name, const QString &parent)
+QVariantMap project(const QString& id, const QString& name, const QString& parent)
 {
-    return { { QStringLiteral("ID"), id }, { QStringLiteral("NAME"), name }, { QStringLiteral("PARENT"), parent } };
+    return { { QStringLiteral("ID"), id }, { QStringLiteral("NAME"), name },
+        { QStringLiteral("PARENT"), parent } };
 }
 
 // What the log received since the watch was created.
 class LogWatch
 {
 public:
-    LogWatch() : m_start(QFileInfo(path()).size()) {}
+    LogWatch()
+        : m_start(QFileInfo(path()).size())
+    {
+    }
 
     static QString path() { return TestSandbox::root() + QStringLiteral("/log/tst_settings.log"); }
 
@@ -194,16 +198,18 @@ void TestSettings::shouldReadDefaultsWithoutFiles_data()
     QTest::newRow("uiScaleFactor") << QByteArray("uiScaleFactor") << QVariant(QString());
     QTest::newRow("startAppWhenWindowsStarts") << QByteArray("startAppWhenWindowsStarts") << QVariant(false);
     QTest::newRow("appTheme") << QByteArray("appTheme") << QVariant::fromValue(Settings::UndefinedTheme);
-    QTest::newRow("themeSwitchType") << QByteArray("themeSwitchType") << QVariant::fromValue(Settings::Manual);
-    QTest::newRow("autoDarkThemeStartTime") << QByteArray("autoDarkThemeStartTime")
-                                            << QVariant(QStringLiteral("18:00"));
-    QTest::newRow("autoDarkThemeEndTime") << QByteArray("autoDarkThemeEndTime") << QVariant(QStringLiteral("7:00"));
+    QTest::newRow("themeSwitchType") << QByteArray("themeSwitchType")
+                                     << QVariant::fromValue(Settings::Manual);
+    QTest::newRow("autoDarkThemeStartTime")
+        << QByteArray("autoDarkThemeStartTime") << QVariant(QStringLiteral("18:00"));
+    QTest::newRow("autoDarkThemeEndTime")
+        << QByteArray("autoDarkThemeEndTime") << QVariant(QStringLiteral("7:00"));
     QTest::newRow("useBlueAsLightThemeColor") << QByteArray("useBlueAsLightThemeColor") << QVariant(false);
     QTest::newRow("trashCleanupTimestamp") << QByteArray("trashCleanupTimestamp") << QVariant(0u);
     QTest::newRow("cloudSyncEnabled") << QByteArray("cloudSyncEnabled") << QVariant(false);
     QTest::newRow("showQv2Popup") << QByteArray("showQv2Popup") << QVariant(true);
-    QTest::newRow("pdfExportPath") << QByteArray("pdfExportPath")
-                                   << QVariant(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QTest::newRow("pdfExportPath") << QByteArray(
+        "pdfExportPath") << QVariant(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
 void TestSettings::shouldReadDefaultsWithoutFiles()
@@ -222,66 +228,73 @@ void TestSettings::shouldStoreEachPropertyUnderItsKey_data()
     QTest::addColumn<QVariant>("value");
 
     const QDateTime moment(QDate(2023, 3, 14), QTime(15, 9, 26, 535));
-    QTest::newRow("showFutureTasks") << QByteArray("showFutureTasks") << "show_future_tasks" << QVariant(false);
-    QTest::newRow("playActionSounds") << QByteArray("playActionSounds") << "play_action_sounds" << QVariant(false);
-    QTest::newRow("showCompletedTasks") << QByteArray("showCompletedTasks") << "show_completed_tasks"
-                                        << QVariant(false);
-    QTest::newRow("showCompletedProjects") << QByteArray("showCompletedProjects") << "show_completed_projects"
-                                           << QVariant(false);
-    QTest::newRow("showProjectsInDailyPlan") << QByteArray("showProjectsInDailyPlan")
-                                             << "show_projects_in_daily_plan" << QVariant(false);
-    QTest::newRow("showAppIconBadge") << QByteArray("showAppIconBadge") << "show_app_icon_badge" << QVariant(false);
-    QTest::newRow("defaultStartTime") << QByteArray("defaultStartTime") << "default_start_time"
-                                      << QVariant(QStringLiteral("9:30"));
+    QTest::newRow("showFutureTasks") << QByteArray("showFutureTasks") << "show_future_tasks"
+                                     << QVariant(false);
+    QTest::newRow("playActionSounds")
+        << QByteArray("playActionSounds") << "play_action_sounds" << QVariant(false);
+    QTest::newRow("showCompletedTasks")
+        << QByteArray("showCompletedTasks") << "show_completed_tasks" << QVariant(false);
+    QTest::newRow("showCompletedProjects")
+        << QByteArray("showCompletedProjects") << "show_completed_projects" << QVariant(false);
+    QTest::newRow("showProjectsInDailyPlan")
+        << QByteArray("showProjectsInDailyPlan") << "show_projects_in_daily_plan" << QVariant(false);
+    QTest::newRow("showAppIconBadge")
+        << QByteArray("showAppIconBadge") << "show_app_icon_badge" << QVariant(false);
+    QTest::newRow("defaultStartTime")
+        << QByteArray("defaultStartTime") << "default_start_time" << QVariant(QStringLiteral("9:30"));
     QTest::newRow("defaultDueTime") << QByteArray("defaultDueTime") << "default_due_time"
                                     << QVariant(QStringLiteral("18:45"));
-    QTest::newRow("showWelcomeScreen") << QByteArray("showWelcomeScreen") << "show_welcome_screen"
-                                       << QVariant(false);
-    QTest::newRow("ignoreUpdateVersion") << QByteArray("ignoreUpdateVersion") << "ignore_update_version"
-                                         << QVariant(QStringLiteral("1.17.0"));
-    QTest::newRow("showMessageOnClose") << QByteArray("showMessageOnClose") << "show_message_on_close"
-                                        << QVariant(false);
+    QTest::newRow("showWelcomeScreen")
+        << QByteArray("showWelcomeScreen") << "show_welcome_screen" << QVariant(false);
+    QTest::newRow("ignoreUpdateVersion")
+        << QByteArray("ignoreUpdateVersion") << "ignore_update_version" << QVariant(QStringLiteral("1.17.0"));
+    QTest::newRow("showMessageOnClose")
+        << QByteArray("showMessageOnClose") << "show_message_on_close" << QVariant(false);
     QTest::newRow("analyticsUserId") << QByteArray("analyticsUserId") << "analytics_user_id"
                                      << QVariant(QStringLiteral("5f0c9a7e-user"));
-    QTest::newRow("firstLaunchDateTime") << QByteArray("firstLaunchDateTime") << "first_launch_date_time"
-                                         << QVariant(moment);
-    QTest::newRow("applicationColor") << QByteArray("applicationColor") << "application_color"
-                                      << QVariant(QColor("#C62828"));
-    QTest::newRow("showCalendarOnDailyPlanPage") << QByteArray("showCalendarOnDailyPlanPage")
-                                                 << "show_calendar_on_daily_plan_page" << QVariant(false);
-    QTest::newRow("showProjectTreeView") << QByteArray("showProjectTreeView") << "show_project_tree_view"
-                                         << QVariant(false);
-    QTest::newRow("showContextTreeView") << QByteArray("showContextTreeView") << "show_context_tree_view"
-                                         << QVariant(false);
-    QTest::newRow("appVersion") << QByteArray("appVersion") << "app_version" << QVariant(QStringLiteral("1.16.3"));
+    QTest::newRow("firstLaunchDateTime")
+        << QByteArray("firstLaunchDateTime") << "first_launch_date_time" << QVariant(moment);
+    QTest::newRow("applicationColor")
+        << QByteArray("applicationColor") << "application_color" << QVariant(QColor("#C62828"));
+    QTest::newRow("showCalendarOnDailyPlanPage")
+        << QByteArray("showCalendarOnDailyPlanPage") << "show_calendar_on_daily_plan_page" << QVariant(false);
+    QTest::newRow("showProjectTreeView")
+        << QByteArray("showProjectTreeView") << "show_project_tree_view" << QVariant(false);
+    QTest::newRow("showContextTreeView")
+        << QByteArray("showContextTreeView") << "show_context_tree_view" << QVariant(false);
+    QTest::newRow("appVersion") << QByteArray("appVersion") << "app_version"
+                                << QVariant(QStringLiteral("1.16.3"));
     QTest::newRow("uiScaleFactor") << QByteArray("uiScaleFactor") << "ui_scale_factor"
                                    << QVariant(QStringLiteral("1.25"));
-    QTest::newRow("applicationLanguage") << QByteArray("applicationLanguage") << "app_language"
-                                         << QVariant(QStringLiteral("de"));
+    QTest::newRow("applicationLanguage")
+        << QByteArray("applicationLanguage") << "app_language" << QVariant(QStringLiteral("de"));
     QTest::newRow("themeSwitchType") << QByteArray("themeSwitchType") << "theme_switch_type"
                                      << QVariant::fromValue(Settings::AutoByTime);
-    QTest::newRow("showProjectsTip") << QByteArray("showProjectsTip") << "show_projects_tip" << QVariant(false);
-    QTest::newRow("showContextsTip") << QByteArray("showContextsTip") << "show_contexts_tip" << QVariant(false);
-    QTest::newRow("showAppearanceNewBadge") << QByteArray("showAppearanceNewBadge") << "show_appearance_badge"
-                                            << QVariant(false);
-    QTest::newRow("showMethodNewBadge") << QByteArray("showMethodNewBadge") << "show_method_badge_courses"
-                                        << QVariant(true);
-    QTest::newRow("showFavoritesNewBadge") << QByteArray("showFavoritesNewBadge") << "show_favorites_badge"
-                                           << QVariant(false);
-    QTest::newRow("autoDarkThemeStartTime") << QByteArray("autoDarkThemeStartTime") << "adt_start_time"
-                                            << QVariant(QStringLiteral("20:30"));
-    QTest::newRow("autoDarkThemeEndTime") << QByteArray("autoDarkThemeEndTime") << "adt_end_time"
-                                          << QVariant(QStringLiteral("6:15"));
-    QTest::newRow("fontRenderingType") << QByteArray("fontRenderingType") << "font_rendering_type"
-                                       << QVariant(QStringLiteral("native"));
-    QTest::newRow("useBlueAsLightThemeColor") << QByteArray("useBlueAsLightThemeColor")
-                                              << "use_blue_as_light_theme_color" << QVariant(true);
+    QTest::newRow("showProjectsTip") << QByteArray("showProjectsTip") << "show_projects_tip"
+                                     << QVariant(false);
+    QTest::newRow("showContextsTip") << QByteArray("showContextsTip") << "show_contexts_tip"
+                                     << QVariant(false);
+    QTest::newRow("showAppearanceNewBadge")
+        << QByteArray("showAppearanceNewBadge") << "show_appearance_badge" << QVariant(false);
+    QTest::newRow("showMethodNewBadge")
+        << QByteArray("showMethodNewBadge") << "show_method_badge_courses" << QVariant(true);
+    QTest::newRow("showFavoritesNewBadge")
+        << QByteArray("showFavoritesNewBadge") << "show_favorites_badge" << QVariant(false);
+    QTest::newRow("autoDarkThemeStartTime")
+        << QByteArray("autoDarkThemeStartTime") << "adt_start_time" << QVariant(QStringLiteral("20:30"));
+    QTest::newRow("autoDarkThemeEndTime")
+        << QByteArray("autoDarkThemeEndTime") << "adt_end_time" << QVariant(QStringLiteral("6:15"));
+    QTest::newRow("fontRenderingType")
+        << QByteArray("fontRenderingType") << "font_rendering_type" << QVariant(QStringLiteral("native"));
+    QTest::newRow("useBlueAsLightThemeColor")
+        << QByteArray("useBlueAsLightThemeColor") << "use_blue_as_light_theme_color" << QVariant(true);
     // Past the range of int: the value must not pass through a signed number.
-    QTest::newRow("trashCleanupTimestamp") << QByteArray("trashCleanupTimestamp") << "trash_cleanup_timestamp"
-                                           << QVariant(4000000000u);
-    QTest::newRow("cloudSyncEnabled") << QByteArray("cloudSyncEnabled") << "cloud_sync_enabled" << QVariant(true);
-    QTest::newRow("lastQv2PopupShow") << QByteArray("lastQv2PopupShow") << "last_qv2_popup_show"
-                                      << QVariant(moment);
+    QTest::newRow("trashCleanupTimestamp")
+        << QByteArray("trashCleanupTimestamp") << "trash_cleanup_timestamp" << QVariant(4000000000u);
+    QTest::newRow("cloudSyncEnabled")
+        << QByteArray("cloudSyncEnabled") << "cloud_sync_enabled" << QVariant(true);
+    QTest::newRow("lastQv2PopupShow")
+        << QByteArray("lastQv2PopupShow") << "last_qv2_popup_show" << QVariant(moment);
     QTest::newRow("showQv2Popup") << QByteArray("showQv2Popup") << "show_qv2_popup" << QVariant(false);
     QTest::newRow("pdfExportPath") << QByteArray("pdfExportPath") << "pdf_export_path"
                                    << QVariant(QStringLiteral("/srv/exports"));
@@ -341,8 +354,8 @@ void TestSettings::shouldKeepReadableSettingsOfAnUnparsableFile_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("keepsShowFutureTasks");
 
-    QTest::newRow("unterminated section") << QByteArray("[General]\nshow_future_tasks=false\n[broken\nfoo=1\n")
-                                          << true;
+    QTest::newRow("unterminated section")
+        << QByteArray("[General]\nshow_future_tasks=false\n[broken\nfoo=1\n") << true;
     QTest::newRow("binary garbage") << QByteArray("\x00\x01\x02\xff\xfe garbage\n=\n[[[\n", 20) << false;
 }
 
@@ -359,8 +372,8 @@ void TestSettings::shouldKeepReadableSettingsOfAnUnparsableFile()
     QCOMPARE(settings.defaultStartTime(), QStringLiteral("8:00"));
 
     // The damaged original is kept aside, byte for byte.
-    const QStringList copies = QDir(AppPaths::appDataDir())
-                                   .entryList({ QStringLiteral("settings.dat.damaged-*") }, QDir::Files);
+    const QStringList copies
+        = QDir(AppPaths::appDataDir()).entryList({ QStringLiteral("settings.dat.damaged-*") }, QDir::Files);
     QCOMPARE(copies.size(), 1);
     QCOMPARE(readBytes(AppPaths::appDataFile(copies.first())), content);
 
@@ -381,12 +394,12 @@ void TestSettings::shouldReadDefaultForValueOfWrongType_data()
     QTest::newRow("theme as text") << "app_theme"
                                    << "banana" << QByteArray("appTheme")
                                    << QVariant::fromValue(Settings::UndefinedTheme);
-    QTest::newRow("theme out of range") << "app_theme"
-                                        << "7" << QByteArray("appTheme")
-                                        << QVariant::fromValue(Settings::UndefinedTheme);
-    QTest::newRow("switch type as text") << "theme_switch_type"
-                                         << "auto" << QByteArray("themeSwitchType")
-                                         << QVariant::fromValue(Settings::Manual);
+    QTest::newRow("theme out of range")
+        << "app_theme"
+        << "7" << QByteArray("appTheme") << QVariant::fromValue(Settings::UndefinedTheme);
+    QTest::newRow("switch type as text")
+        << "theme_switch_type"
+        << "auto" << QByteArray("themeSwitchType") << QVariant::fromValue(Settings::Manual);
     QTest::newRow("colour as word") << "application_color"
                                     << "notacolour" << QByteArray("applicationColor")
                                     << QVariant(QColor("#3F51B5"));
@@ -394,8 +407,9 @@ void TestSettings::shouldReadDefaultForValueOfWrongType_data()
                                   << "maybe" << QByteArray("showFutureTasks") << QVariant(true);
     QTest::newRow("timestamp as word") << "trash_cleanup_timestamp"
                                        << "yesterday" << QByteArray("trashCleanupTimestamp") << QVariant(0u);
-    QTest::newRow("date-time as word") << "first_launch_date_time"
-                                       << "long ago" << QByteArray("firstLaunchDateTime") << QVariant(QDateTime());
+    QTest::newRow("date-time as word")
+        << "first_launch_date_time"
+        << "long ago" << QByteArray("firstLaunchDateTime") << QVariant(QDateTime());
 }
 
 void TestSettings::shouldReadDefaultForValueOfWrongType()
@@ -411,7 +425,7 @@ void TestSettings::shouldReadDefaultForValueOfWrongType()
         Settings settings;
         QCOMPARE(settings.property(property.constData()), expected);
         QVERIFY2(log.text().contains(QStringLiteral("The setting %1 holds an unusable value").arg(key)),
-                 qPrintable(log.text()));
+            qPrintable(log.text()));
     }
     // Reading does not overwrite what the user had.
     QCOMPARE(rawSetting(key).toString(), stored);
@@ -421,8 +435,8 @@ void TestSettings::shouldWriteAccountFileAsThreeStringsForOwnerOnly()
 {
     // An account file left readable by others by an older version.
     writeBytes(AppPaths::configFile(), accountBytes({ "old", "", "" }));
-    QVERIFY(QFile::setPermissions(AppPaths::configFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                      | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(
+        AppPaths::configFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
     {
         Settings settings;
         QCOMPARE(settings.clientLogin(), QStringLiteral("old"));
@@ -436,7 +450,7 @@ void TestSettings::shouldWriteAccountFileAsThreeStringsForOwnerOnly()
 
     bool exact = false;
     QCOMPARE(readAccountFile(&exact),
-             QStringList({ "anna@example.org", "0cc175b9c0f1b6a831c399e269772661", "tok-ü-42" }));
+        QStringList({ "anna@example.org", "0cc175b9c0f1b6a831c399e269772661", "tok-ü-42" }));
     QVERIFY(exact);
     QCOMPARE(permissionBits(AppPaths::configFile()), 0600);
 
@@ -458,7 +472,8 @@ void TestSettings::shouldKeepCompleteAccountStringsOfDamagedFile_data()
     const int loginSize = accountBytes({ "anna" }).size();
     QTest::newRow("empty") << QByteArray() << QStringList({ "", "", "" });
     QTest::newRow("cut inside the password") << whole.left(loginSize + 6) << QStringList({ "anna", "", "" });
-    QTest::newRow("cut inside the token") << whole.left(whole.size() - 1) << QStringList({ "anna", "digest", "" });
+    QTest::newRow("cut inside the token")
+        << whole.left(whole.size() - 1) << QStringList({ "anna", "digest", "" });
     QTest::newRow("odd length") << (accountBytes({ "anna" }) + QByteArray("\x00\x00\x00\x03xyz", 7))
                                 << QStringList({ "anna", "", "" });
     QTest::newRow("huge length") << QByteArray("\x7f\xff\xff\xf0garbage", 11) << QStringList({ "", "", "" });
@@ -472,7 +487,8 @@ void TestSettings::shouldKeepCompleteAccountStringsOfDamagedFile()
 
     const LogWatch log;
     Settings settings;
-    QCOMPARE(QStringList({ settings.clientLogin(), settings.clientPassword(), settings.authToken() }), expected);
+    QCOMPARE(
+        QStringList({ settings.clientLogin(), settings.clientPassword(), settings.authToken() }), expected);
     QVERIFY2(log.text().contains(QStringLiteral("is damaged or truncated")), qPrintable(log.text()));
     // Nothing is written back until a value changes.
     QCOMPARE(readBytes(AppPaths::configFile()), content);
@@ -492,8 +508,9 @@ void TestSettings::shouldKeepAccountValueInMemoryWhenFileCannotBeWritten()
 
 void TestSettings::shouldMoveLegacyAccountKeysToAccountFile()
 {
-    writeBytes(AppPaths::settingsFile(), "[General]\nclient_login=anna\nclient_pass=digest\nauth_token=tok\n"
-                                         "show_future_tasks=false\n");
+    writeBytes(AppPaths::settingsFile(),
+        "[General]\nclient_login=anna\nclient_pass=digest\nauth_token=tok\n"
+        "show_future_tasks=false\n");
     {
         Settings settings;
         QCOMPARE(settings.clientLogin(), QStringLiteral("anna"));
@@ -544,14 +561,16 @@ void TestSettings::shouldShortenLongRecentProjectNamesOnLoad()
 void TestSettings::shouldIgnoreEqualRecentProjectsAndDropStaleOnes()
 {
     Settings settings;
-    const QVariantList three = { project("1", "Home", ""), project("2", "Work", "1"), project("3", "Trip", "") };
+    const QVariantList three
+        = { project("1", "Home", ""), project("2", "Work", "1"), project("3", "Trip", "") };
     QSignalSpy changed(&settings, &Settings::recentProjectsChanged);
     settings.setRecentProjects(three);
     QCOMPARE(changed.count(), 1);
 
     const QByteArray written = readBytes(AppPaths::settingsFile());
     QVERIFY(QFile::remove(AppPaths::settingsFile()));
-    settings.setRecentProjects({ project("1", "Home", ""), project("2", "Work", "1"), project("3", "Trip", "") });
+    settings.setRecentProjects(
+        { project("1", "Home", ""), project("2", "Work", "1"), project("3", "Trip", "") });
     QCOMPARE(changed.count(), 1);
     QVERIFY2(!QFile::exists(AppPaths::settingsFile()), "an equal list was written");
     writeBytes(AppPaths::settingsFile(), written);
@@ -561,8 +580,7 @@ void TestSettings::shouldIgnoreEqualRecentProjectsAndDropStaleOnes()
     QCOMPARE(changed.count(), 2);
     QCOMPARE(changed.at(1).at(0).toList(), one);
     QCOMPARE(reread()->recentProjects(), one);
-    QVERIFY(!rawSettings()
-                 ->contains(QStringLiteral("recent_projects/2/project_id")));
+    QVERIFY(!rawSettings()->contains(QStringLiteral("recent_projects/2/project_id")));
 }
 
 void TestSettings::shouldClearRecentProjects()
@@ -573,10 +591,7 @@ void TestSettings::shouldClearRecentProjects()
     settings.clearRecentProjects();
     QCOMPARE(changed.count(), 1);
     QCOMPARE(settings.recentProjects(), QVariantList());
-    QVERIFY(rawSettings()
-                ->allKeys()
-                .filter(QStringLiteral("recent_projects"))
-                .isEmpty());
+    QVERIFY(rawSettings()->allKeys().filter(QStringLiteral("recent_projects")).isEmpty());
     QCOMPARE(reread()->recentProjects(), QVariantList());
 }
 
@@ -670,7 +685,7 @@ void TestSettings::shouldPickAutomaticTheme()
 
     QCOMPARE(Settings::automaticThemeAt(startTime, endTime, now), theme);
     QCOMPARE(Settings::nextAutomaticThemeSwitch(startTime, endTime, QDateTime(today, now, Qt::UTC)),
-             QDateTime(today.addDays(nextDay), nextTime, Qt::UTC));
+        QDateTime(today.addDays(nextDay), nextTime, Qt::UTC));
 }
 
 void TestSettings::shouldApplyAutomaticThemeOnlyWhenSwitchingByTime()
@@ -697,7 +712,7 @@ void TestSettings::shouldFallBackToDefaultTimesWhenStoredOnesAreNotTimes()
     const LogWatch log;
     // As with 18:00 to 7:00.
     QCOMPARE(settings.applyAutomaticTheme(QDateTime(QDate(2024, 1, 15), QTime(17, 0), Qt::UTC)),
-             qint64(3600) * 1000);
+        qint64(3600) * 1000);
     QCOMPARE(settings.appTheme(), Settings::LightTheme);
     QVERIFY2(log.text().contains(QStringLiteral("\"dusk\" is not a time of day")), qPrintable(log.text()));
 }
@@ -755,21 +770,22 @@ void TestSettings::shouldRoundTripProxyCredentials()
     QCOMPARE(key, QStringLiteral("proxy.example.org:3128"));
     {
         Settings settings;
-        QVERIFY(settings.setProxyCredentials(key, QStringLiteral("anna, admin"), QStringLiteral("pä ss:wörd")));
-        QVERIFY(settings.setProxyCredentials(QStringLiteral("other:80"), QStringLiteral("bob"),
-                                             QStringLiteral("secret")));
+        QVERIFY(
+            settings.setProxyCredentials(key, QStringLiteral("anna, admin"), QStringLiteral("pä ss:wörd")));
+        QVERIFY(settings.setProxyCredentials(
+            QStringLiteral("other:80"), QStringLiteral("bob"), QStringLiteral("secret")));
     }
     // The password rests as the hexadecimal text of its Base64 form.
     QCOMPARE(rawSetting(QStringLiteral("Proxy/other:80")).toStringList(),
-             QStringList({ "bob", "6332566a636d5630" }));
+        QStringList({ "bob", "6332566a636d5630" }));
 
     Settings settings;
-    const QJsonObject expected{ { "username", "anna, admin" }, { "password", "pä ss:wörd" } };
+    const QJsonObject expected { { "username", "anna, admin" }, { "password", "pä ss:wörd" } };
     QCOMPARE(settings.proxyCredentials(key), expected);
     QVERIFY(settings.removeProxyCredentials(key));
     QCOMPARE(reread()->proxyCredentials(key), QJsonObject());
     QCOMPARE(reread()->proxyCredentials(QStringLiteral("other:80")).value("username").toString(),
-             QStringLiteral("bob"));
+        QStringLiteral("bob"));
 }
 
 void TestSettings::shouldIgnoreMalformedProxyCredentials_data()
@@ -791,7 +807,7 @@ void TestSettings::shouldIgnoreMalformedProxyCredentials()
     const LogWatch log;
     QCOMPARE(reread()->proxyCredentials(QStringLiteral("host:8080")), QJsonObject());
     QVERIFY2(log.text().contains(QStringLiteral("credentials of proxy host:8080 are unreadable")),
-             qPrintable(log.text()));
+        qPrintable(log.text()));
 }
 
 void TestSettings::shouldQuoteExecutableInAutostartEntry_data()
@@ -820,7 +836,8 @@ void TestSettings::shouldQuoteExecutableInAutostartEntry()
     QFETCH(QString, executable);
     QFETCH(QString, exec);
 
-    QCOMPARE(AutostartEntry::path(), TestSandbox::home() + QStringLiteral("/.config/autostart/Quorvel.desktop"));
+    QCOMPARE(
+        AutostartEntry::path(), TestSandbox::home() + QStringLiteral("/.config/autostart/Quorvel.desktop"));
     QVERIFY(AutostartEntry::create(executable));
     const QStringList lines = QString::fromUtf8(readBytes(AutostartEntry::path())).split(QLatin1Char('\n'));
     QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));

@@ -23,7 +23,7 @@ class TestStartup : public QObject
 private:
     static QString databaseFile() { return AppPaths::appDataFile(QStringLiteral("quorvel_data.db")); }
 
-    static QByteArray fileHash(const QString &path)
+    static QByteArray fileHash(const QString& path)
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
@@ -31,7 +31,7 @@ private:
         return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
     }
 
-    static QStringList schemaNames(const QString &type)
+    static QStringList schemaNames(const QString& type)
     {
         QStringList names;
         {
@@ -39,7 +39,8 @@ private:
             db.setDatabaseName(databaseFile());
             if (db.open()) {
                 QSqlQuery query(db);
-                query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = '%1' ORDER BY name").arg(type));
+                query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = '%1' ORDER BY name")
+                               .arg(type));
                 while (query.next())
                     names << query.value(0).toString();
             }
@@ -48,7 +49,7 @@ private:
         return names;
     }
 
-    static void writeFile(const QString &path, const QByteArray &content)
+    static void writeFile(const QString& path, const QByteArray& content)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
@@ -56,7 +57,7 @@ private:
         file.write(content);
     }
 
-    static void writeConfig(const QString &login)
+    static void writeConfig(const QString& login)
     {
         QDir().mkpath(AppPaths::appDataDir());
         QFile file(AppPaths::configFile());
@@ -66,7 +67,7 @@ private:
     }
 
     // Starts the program, waits until its window is shown and stops it again.
-    static void runOnce(const QStringList &arguments = {})
+    static void runOnce(const QStringList& arguments = {})
     {
         AppProcess app;
         QVERIFY(app.start(arguments));
@@ -74,7 +75,7 @@ private:
         QCOMPARE(app.stop(), 0);
     }
 
-    static int indexOfMessage(const QStringList &messages, const QString &prefix, int from = 0)
+    static int indexOfMessage(const QStringList& messages, const QString& prefix, int from = 0)
     {
         for (int i = from; i < messages.size(); ++i) {
             if (messages.at(i).startsWith(prefix))
@@ -91,14 +92,16 @@ private slots:
         runOnce();
 
         QCOMPARE(schemaNames(QStringLiteral("table")),
-                 (QStringList { "calendar_info", "context", "project", "sqlite_sequence", "task" }));
+            (QStringList { "calendar_info", "context", "project", "sqlite_sequence", "task" }));
         const QStringList indexes = schemaNames(QStringLiteral("index"));
-        for (const char *index : { "TaskStateIndex", "ProjectIdIndex", "ContextIdIndex" })
+        for (const char* index : { "TaskStateIndex", "ProjectIdIndex", "ContextIdIndex" })
             QVERIFY2(indexes.contains(QLatin1String(index)), index);
 
         QSettings settings(AppPaths::settingsFile(), QSettings::IniFormat);
         QCOMPARE(settings.value("app_version").toString(), QStringLiteral("1.16.3"));
-        QVERIFY(qAbs(settings.value("first_launch_date_time").toDateTime().secsTo(QDateTime::currentDateTime())) < 120);
+        QVERIFY(
+            qAbs(settings.value("first_launch_date_time").toDateTime().secsTo(QDateTime::currentDateTime()))
+            < 120);
         QCOMPARE(settings.value("show_appearance_badge").toBool(), false);
         QCOMPARE(settings.value("show_favorites_badge").toBool(), false);
         QCOMPARE(settings.value("use_blue_as_light_theme_color").toBool(), true);
@@ -128,10 +131,11 @@ private slots:
             "Showing the window...",
         };
         int position = 0;
-        for (const QString &expected : expectedOrder) {
+        for (const QString& expected : expectedOrder) {
             const int found = indexOfMessage(messages, expected, position);
-            QVERIFY2(found >= 0, qPrintable(QStringLiteral("missing or out of order: ") + expected + "\n"
-                                            + messages.join('\n')));
+            QVERIFY2(found >= 0,
+                qPrintable(
+                    QStringLiteral("missing or out of order: ") + expected + "\n" + messages.join('\n')));
             position = found + 1;
         }
     }
@@ -212,7 +216,9 @@ private slots:
 
         QVERIFY(first.waitForLog(QStringLiteral("Received a request to show the window")));
         const QStringList messages = AppProcess::logMessages();
-        QCOMPARE(messages.count(QStringLiteral("Another instance of Quorvel found. Closing current process..")), 1);
+        QCOMPARE(
+            messages.count(QStringLiteral("Another instance of Quorvel found. Closing current process..")),
+            1);
         QCOMPARE(fileHash(AppPaths::settingsFile()), settingsBefore);
         QCOMPARE(fileHash(databaseFile()), databaseBefore);
         QCOMPARE(QFileInfo(databaseFile()).lastModified(), databaseModified);
@@ -232,10 +238,10 @@ private slots:
             QElapsedTimer timer;
             timer.start();
             while (first.process().state() != QProcess::NotRunning
-                   && second.process().state() != QProcess::NotRunning && timer.elapsed() < 20000)
+                && second.process().state() != QProcess::NotRunning && timer.elapsed() < 20000)
                 QTest::qWait(20);
-            AppProcess &ended = first.process().state() == QProcess::NotRunning ? first : second;
-            AppProcess &survivor = &ended == &first ? second : first;
+            AppProcess& ended = first.process().state() == QProcess::NotRunning ? first : second;
+            AppProcess& survivor = &ended == &first ? second : first;
             QVERIFY2(ended.process().state() == QProcess::NotRunning, "both copies are still running");
             QCOMPARE(ended.process().exitStatus(), QProcess::NormalExit);
             QCOMPARE(ended.process().exitCode(), 0);
@@ -257,12 +263,17 @@ private slots:
 
         QVERIFY(!QFile::exists(AppPaths::appDataFile("settings.ini")));
         QVERIFY(!QFile::exists(AppPaths::appDataFile("favorites.ini")));
-        QCOMPARE(QSettings(AppPaths::settingsFile(), QSettings::IniFormat).value("show_future_tasks").toBool(), false);
-        QCOMPARE(QSettings(AppPaths::appDataFile("favorites.dat"), QSettings::IniFormat).value("favorites").toString(),
-                 QStringLiteral("old"));
+        QCOMPARE(
+            QSettings(AppPaths::settingsFile(), QSettings::IniFormat).value("show_future_tasks").toBool(),
+            false);
+        QCOMPARE(QSettings(AppPaths::appDataFile("favorites.dat"), QSettings::IniFormat)
+                     .value("favorites")
+                     .toString(),
+            QStringLiteral("old"));
         // A newer file of the same name wins; the old one stays where it was.
         QVERIFY(QFile::exists(AppPaths::appDataFile("sync.ini")));
-        QCOMPARE(QSettings(AppPaths::appDataFile("sync.dat"), QSettings::IniFormat).value("revision").toInt(), 2);
+        QCOMPARE(
+            QSettings(AppPaths::appDataFile("sync.dat"), QSettings::IniFormat).value("revision").toInt(), 2);
     }
 
     void shouldStartDespiteDamagedFiles_data()
@@ -273,7 +284,8 @@ private slots:
         QTest::newRow("empty-looking database") << "quorvel_data.db" << QByteArray("SQLite format 3");
         QTest::newRow("garbage config") << "config.dat" << QByteArray("\xff\xff\xff\x7f garbage", 12);
         QTest::newRow("truncated config") << "config.dat" << QByteArray("\x00\x00\x00\x20\x00\x61", 6);
-        QTest::newRow("garbage settings") << "settings.dat" << QByteArray("\x00\x01[[[=\xff\n==\n[General\n", 20);
+        QTest::newRow("garbage settings")
+            << "settings.dat" << QByteArray("\x00\x01[[[=\xff\n==\n[General\n", 20);
     }
 
     void shouldStartDespiteDamagedFiles()
@@ -319,9 +331,10 @@ private slots:
         QDir().mkpath(binDir);
         QVERIFY(QFile::copy(AppProcess::binPath("Quorvel"), binDir + "/Quorvel"));
         const QString launches = TestSandbox::root() + QStringLiteral("/launches.txt");
-        writeFile(binDir + "/QuorvelNotifier", QStringLiteral("#!/bin/sh\necho launched >> '%1'\n").arg(launches).toUtf8());
-        QFile::setPermissions(binDir + "/QuorvelNotifier",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(binDir + "/QuorvelNotifier",
+            QStringLiteral("#!/bin/sh\necho launched >> '%1'\n").arg(launches).toUtf8());
+        QFile::setPermissions(
+            binDir + "/QuorvelNotifier", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         AppProcess app(binDir + "/Quorvel");
         QVERIFY(app.start());
