@@ -194,8 +194,10 @@ Rectangle {
                 }
             }
             DetailChip {
+                objectName: "repetitionChip"
                 visible: row.repeated
                 iconName: "repeat"
+                value: row.repeated ? RepetitionFormatHelper.formatRepetitionForPreview(row.task.PERIOD) : ""
                 Accessible.name: qsTr("Repeats")
             }
             DetailChip {
