@@ -104,7 +104,7 @@ private:
         dates->setLocale(
             QLocale(language == QLatin1String("ru") ? QStringLiteral("ru_RU") : QStringLiteral("en_GB")));
         QCoreApplication::removeTranslator(&m_translator);
-        QVERIFY(m_translator.load(QStringLiteral(EXPORT_TEXTS_QM_DIR "/export_texts_%1.qm").arg(language)));
+        QVERIFY(m_translator.load(QStringLiteral(":/translations/qv_%1.qm").arg(language)));
         QCoreApplication::installTranslator(&m_translator);
     }
 

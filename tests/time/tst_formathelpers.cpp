@@ -30,7 +30,7 @@ private:
         m_dates.setLanguageSource([language] { return language; });
         m_dates.setLocale(QLocale(locale));
         QCoreApplication::removeTranslator(&m_translator);
-        QVERIFY(m_translator.load(QStringLiteral(FORMAT_TEXTS_QM_DIR "/format_texts_%1.qm").arg(language)));
+        QVERIFY(m_translator.load(QStringLiteral(":/translations/qv_%1.qm").arg(language)));
         QCoreApplication::installTranslator(&m_translator);
     }
 
