@@ -365,6 +365,10 @@ ApplicationWindow {
             TaskHandler.addToFavorites(task)
         refreshPages()
     }
+    // While a row is dragged the wheel scrolls the list under it.
+    function setWheelRedirect(item) {
+        WheelEventsRedirector.redirectTo = item
+    }
     function isFavorite(task) {
         return TaskHandler.inFavorites(task)
     }

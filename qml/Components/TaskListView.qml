@@ -20,6 +20,9 @@ ListView {
     property var contextChains: ({})
     readonly property var window: ApplicationWindow.window
 
+    property int dragFrom: -1
+    property int dropTarget: -1
+
     signal taskDoubleClicked(var task)
 
     clip: true
@@ -187,6 +190,18 @@ ListView {
                 list.selectOnly(index)
         }
         onDoubleClicked: list.taskDoubleClicked(record)
+        onDragStarted: list.startDrag(index)
+        onDragMoved: list.moveDrag(windowY)
+        onDragFinished: list.finishDrag(windowY)
+        opacity: index === list.dragFrom ? 0.5 : 1
+        Rectangle {
+            visible: list.dragFrom >= 0 && index === list.dropTarget && index !== list.dragFrom
+            anchors.left: parent.left
+            anchors.right: parent.right
+            y: list.dropTarget > list.dragFrom ? parent.height - 2 : 0
+            height: 2
+            color: Theme.accent
+        }
         onCompletionToggled: {
             if (completed) {
                 list.window.uncompleteTask(record)
@@ -207,6 +222,36 @@ ListView {
             if (!list.inTrash)
                 list.window.showTaskMenu(list, record, rowItem, x, y)
         }
+    }
+
+    // Dragging a row within the list: the list keeps the new place as its
+    // manual order.
+    function rowAtWindowY(windowY) {
+        var local = mapFromItem(null, 0, windowY)
+        var index = indexAt(width / 2, local.y + contentY)
+        return index >= 0 ? index : (local.y + contentY > contentHeight ? count - 1 : -1)
+    }
+    function startDrag(index) {
+        dragFrom = index
+        dropTarget = index
+        window.setWheelRedirect(list)
+    }
+    function moveDrag(windowY) {
+        if (dragFrom >= 0)
+            dropTarget = rowAtWindowY(windowY)
+    }
+    function finishDrag(windowY) {
+        var from = dragFrom
+        var to = windowY < 0 ? -1 : rowAtWindowY(windowY)
+        dragFrom = -1
+        dropTarget = -1
+        window.setWheelRedirect(null)
+        var dragged = taskAt(from)
+        var target = taskAt(to)
+        if (!dragged || !target || from === to || target.STATE !== dragged.STATE)
+            return
+        model.moveItem(from, to)
+        selectTaskById(dragged.ID)
     }
 
     Keys.onPressed: {

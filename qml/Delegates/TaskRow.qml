@@ -37,6 +37,11 @@ Rectangle {
     signal contextClicked()
     signal favoriteToggled()
     signal contextMenuRequested(real x, real y)
+    // Drag positions are in window coordinates; -1 ends without a drop.
+    signal dragStarted()
+    signal dragMoved(real windowY)
+    signal dragFinished(real windowY)
+    property bool draggable: !inTrash && !completed
 
     function validDate(value) {
         return value instanceof Date && !isNaN(value.getTime()) ? value : null
@@ -60,10 +65,37 @@ Rectangle {
 
     HoverHandler { id: hover }
 
+    // A press that moves more than a few pixels drags the row instead of
+    // clicking it.
     MouseArea {
+        id: rowMouse
+        property real pressY: 0
+        property bool dragging: false
         anchors.fill: parent
         acceptedButtons: Qt.LeftButton | Qt.RightButton
+        preventStealing: dragging
+        onPressed: {
+            pressY = mouse.y
+            dragging = false
+        }
+        onPositionChanged: {
+            if (!row.draggable || !(mouse.buttons & Qt.LeftButton))
+                return
+            if (!dragging && Math.abs(mouse.y - pressY) > 8) {
+                dragging = true
+                row.dragStarted()
+            }
+            if (dragging)
+                row.dragMoved(mapToItem(null, mouse.x, mouse.y).y)
+        }
+        onReleased: {
+            if (dragging)
+                row.dragFinished(mapToItem(null, mouse.x, mouse.y).y)
+        }
+        onCanceled: if (dragging) row.dragFinished(-1)
         onClicked: {
+            if (dragging)
+                return
             if (mouse.button === Qt.RightButton)
                 row.contextMenuRequested(mouse.x, mouse.y)
             else
@@ -176,7 +208,7 @@ Rectangle {
                 visible: row.dueDate !== null
                 label: qsTr("due date:")
                 value: row.dueDate ? Helper.toUtcString(row.dueDate) : qsTr("None")
-                valueColor: row.completed ? Theme.secondaryText : dueColor()
+                valueColor: row.completed || row.dueDate === null ? Theme.secondaryText : dueColor()
                 onActivated: row.dateClicked("DUE")
 
                 function dueColor() {

@@ -195,6 +195,35 @@ private slots:
         QCOMPARE(stored(id).value("START").toDateTime(), wallClock(2, 11, 0));
     }
 
+    // Dragging a row below another keeps the new order as the list's own.
+    void shouldReorderTasksByDragging()
+    {
+        openInbox();
+        QQuickItem *list = W::item("quorvelBoxList");
+        QTRY_VERIFY(list->property("count").toInt() >= 3);
+        auto nameAt = [list](int index) {
+            QVariant record;
+            QMetaObject::invokeMethod(list, "taskAt", Q_RETURN_ARG(QVariant, record), Q_ARG(QVariant, index));
+            return record.toMap().value("NAME").toString();
+        };
+        const QString first = nameAt(0);
+        const QString third = nameAt(2);
+        QTRY_VERIFY(rowNamed(first) && rowNamed(third));
+        QTest::qWait(150);
+        QQuickItem *from = rowNamed(first);
+        QQuickItem *to = rowNamed(third);
+        const QPoint start = from->mapToScene(QPointF(from->width() / 2, from->height() / 2)).toPoint();
+        const QPoint end = to->mapToScene(QPointF(to->width() / 2, to->height() / 2)).toPoint();
+        QTest::mousePress(W::window(), Qt::LeftButton, Qt::NoModifier, start);
+        for (int step = 1; step <= 10; ++step)
+            QTest::mouseMove(W::window(), start + (end - start) * step / 10, 10);
+        QTest::mouseRelease(W::window(), Qt::LeftButton, Qt::NoModifier, end);
+        QTRY_COMPARE(nameAt(2), first);
+        QCOMPARE(nameAt(1), third);
+        W::call("refreshPages");
+        QTRY_COMPARE(nameAt(2), first);
+    }
+
     void shouldPasteOnlyTasksIntoTheInbox()
     {
         openInbox();
