@@ -212,6 +212,17 @@ QDate mondayOf(const QDate& date)
     return date.addDays(1 - date.dayOfWeek());
 }
 
+// Days from a weekday to the next weekday of the rule's list: later in the
+// same week, else the first listed day of the next week.
+int daysToNextListedWeekday(const Rule& rule, int weekday)
+{
+    for (const int listed : rule.weekdays) {
+        if (listed > weekday)
+            return listed - weekday;
+    }
+    return rule.weekdays.first() + 7 - weekday;
+}
+
 // Whether the rule, counted from the due date, has an occurrence on day.
 // Each kind is answered in a few steps however far day lies from due.
 bool reaches(const Rule& rule, const QDate& due, const QDate& day)
@@ -528,17 +539,8 @@ struct RepeatedTaskHelper::Private
             return false;
 
         QDateTime due = entry.due;
-        if (entry.rule.kind == Rule::WeeklyOnDays && !entry.rule.hasWeekday(entry.dueDate.dayOfWeek())) {
-            const int weekday = entry.dueDate.dayOfWeek();
-            int shift = entry.rule.weekdays.first() + 7 - weekday;
-            for (const int listed : entry.rule.weekdays) {
-                if (listed > weekday) {
-                    shift = listed - weekday;
-                    break;
-                }
-            }
-            due = movedByDays(due, shift);
-        }
+        if (entry.rule.kind == Rule::WeeklyOnDays && !entry.rule.hasWeekday(entry.dueDate.dayOfWeek()))
+            due = movedByDays(due, daysToNextListedWeekday(entry.rule, entry.dueDate.dayOfWeek()));
 
         const QDateTime& start = entry.start;
         if (start.isValid() && start.date() == due.date()) {
@@ -1012,15 +1014,20 @@ DOTask RepeatedTaskHelper::setNextRepetitionDates(const DOTask& task) const
         break;
     case Rule::WeeklyOnDays: {
         const int weekday = due.isValid() ? due.date().dayOfWeek() : 0;
-        const int position = rule.weekdays.indexOf(weekday);
-        if (position < 0) {
-            QLOG_WARN() << "The due date of the repeated task " << id << " is not on a weekday of its rule \""
-                        << task.value(PeriodKey).toString() << "\"; its dates stay as they are.";
+        if (weekday == 0)
             return task;
+        const int position = rule.weekdays.indexOf(weekday);
+        int shift = 0;
+        if (position < 0) {
+            // The due drifted off the rule's weekdays (an edit elsewhere):
+            // the series goes on from the next chosen weekday.
+            QLOG_INFO() << "The due date of the repeated task " << id << " is not on a weekday of its rule \""
+                        << task.value(PeriodKey).toString() << "\"; it moves to the next weekday of the rule.";
+            shift = daysToNextListedWeekday(rule, weekday);
+        } else {
+            shift = position + 1 < rule.weekdays.size() ? rule.weekdays.at(position + 1) - weekday
+                                                        : rule.weekdays.first() + 7 * rule.interval - weekday;
         }
-        const int shift = position + 1 < rule.weekdays.size()
-            ? rule.weekdays.at(position + 1) - weekday
-            : rule.weekdays.first() + 7 * rule.interval - weekday;
         start = movedByDays(start, shift);
         due = movedByDays(due, shift);
         break;

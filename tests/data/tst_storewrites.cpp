@@ -400,9 +400,10 @@ private slots:
         QTest::newRow("unusable rule: completed")
             << "d;0" << QDateTime() << wallClock(QDate(2024, 3, 4), ten) << QDateTime()
             << wallClock(QDate(2024, 3, 4), ten) << 2;
-        QTest::newRow("weekday list without the due weekday: completed")
+        // A due that drifted off the chosen weekdays: the series goes on.
+        QTest::newRow("weekday list without the due weekday: next chosen weekday")
             << "w;1;2" << QDateTime() << wallClock(QDate(2024, 3, 4), ten) << QDateTime()
-            << wallClock(QDate(2024, 3, 4), ten) << 2;
+            << wallClock(QDate(2024, 3, 5), ten) << 0;
     }
 
     void shouldMoveACompletedRepeatedTaskToItsNextDates()

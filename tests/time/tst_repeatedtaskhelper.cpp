@@ -353,7 +353,9 @@ private slots:
         // A rule that cannot move the task leaves it; none may move it back.
         QTest::newRow("interval 0") << "d;0" << at(2024, 3, 4) << at(2024, 3, 4) << 0;
         QTest::newRow("weekly interval 0") << "w;0;1,3,5" << at(2024, 3, 1) << at(2024, 3, 1) << 0;
-        QTest::newRow("due weekday not listed") << "w;1;2,4" << at(2024, 3, 1) << at(2024, 3, 1) << 0;
+        // A due that drifted off the chosen weekdays goes on from the next one.
+        QTest::newRow("drifted Fri->Tue") << "w;1;2,4" << at(2024, 3, 1) << at(2024, 3, 5) << 4;
+        QTest::newRow("drifted Wed->Fri") << "w;2;2,5" << at(2024, 3, 6) << at(2024, 3, 8) << 2;
         QTest::newRow("too many parts") << "w;1;1;5" << at(2024, 3, 1) << at(2024, 3, 1) << 0;
     }
 
