@@ -2,6 +2,7 @@
 
 #include "data/DatabaseHandler.h"
 #include "data/PredefinedDataHelper.h"
+#include "data/SqlStatement.h"
 #include "logging/Log.h"
 #include "plexlink/ApiHandler.h"
 #include "plexlink/ApiOperation.h"
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QSettings>
+#include <QTimer>
 
 #include <utility>
 
@@ -55,6 +57,10 @@ const QString ProjectType = QStringLiteral("project");
 const QString ContextType = QStringLiteral("context");
 
 const int MaxRequestsPerObject = 3;
+// How long a run waits for a delete or complete inside its undo time to be
+// confirmed or undone (the undo time is under ten seconds), and how often it looks.
+const int SettleTimeoutMs = 60000;
+const int SettlePollMs = 50;
 
 // The fields the store keeps for each kind. The server may send more (its
 // own bookkeeping); the store refuses any record with a field it has no
@@ -160,6 +166,9 @@ struct SyncHandler::Private
     std::unique_ptr<QSettings> syncFile;
     bool active = false;
     int lastRevision = 0;
+    // The server revision this run's download showed (an empty download
+    // does not move the last revision, yet tells where the server stands).
+    int knownRevision = 0;
     QString inboxId = PredefinedDataHelper::initialQuorvelBoxId();
     QString oneStepId = PredefinedDataHelper::initialOneStepActionsId();
     bool restart = false;
@@ -297,6 +306,8 @@ bool SyncHandler::start()
     // A restart that was still to come is taken over by this run.
     d->restartPending = false;
     d->restartsInRow = 0;
+    // "Refused twice in a row" counts within one chain of restarts only.
+    d->lastRefusedId.clear();
     return startRun();
 }
 
@@ -316,6 +327,7 @@ bool SyncHandler::startRun()
     d->api->setClientPassword(password);
     QLOG_INFO() << "Sync process started...";
     d->active = true;
+    d->knownRevision = d->lastRevision;
     ++d->run;
     emit started();
     QLOG_INFO() << "Getting changes from server...";
@@ -389,7 +401,13 @@ void SyncHandler::onChangesReceived(ApiOperation* operation)
     const quint64 run = d->run;
     adoptServerTime(operation->serverTime());
     emit progressChanged(10);
-    if (merge(operation->result().toList())) {
+    if (!waitUntilSettled(run)) {
+        endRun();
+        return;
+    }
+    const QVariantList changes = operation->result().toList();
+    if (merge(changes)) {
+        d->knownRevision = qMax(d->lastRevision, changes.value(0).toInt());
         // Only a download that was kept ends the wish for everything: after
         // a failure the next run asks again for what this one asked for.
         d->fullDownload = false;
@@ -458,6 +476,25 @@ void SyncHandler::saveLastRevision(int revision)
         persistRevision();
 }
 
+void SyncHandler::adoptUploadRevision(int revision)
+{
+    // The server counts one revision per accepted change. An answer beyond
+    // the next one means that another device changed something between this
+    // run's download and this upload: moving past it would skip that change
+    // in the next download for good. The revision then stays, and the next
+    // download brings the other change (and this device's own, which merges
+    // as known).
+    const int seen = qMax(d->lastRevision, d->knownRevision);
+    if (revision != seen + 1) {
+        if (revision > seen + 1)
+            QLOG_INFO() << "The server is at revision " << revision << ", past " << seen
+                        << " + 1 that this device has seen; the changes in between come with the next download.";
+        return;
+    }
+    d->knownRevision = revision;
+    adoptRevision(revision);
+}
+
 bool SyncHandler::adoptRevision(int revision)
 {
     if (revision < 1) {
@@ -497,6 +534,38 @@ bool SyncHandler::waitFor(ApiOperation* operation)
     }
     // The loop also ends when the thread is told to quit.
     return guard && guard->isFinished();
+}
+
+bool SyncHandler::waitUntilSettled(quint64 run)
+{
+    DatabaseHandler* db = store();
+    if (!db->isInTransaction())
+        return true;
+    // A delete or complete of the user's waits in its transaction for the
+    // interface to confirm or undo it. Neither the merge nor the upload may
+    // run now: the upload would send a change the user may still take back,
+    // and the merge's commit would decide it for them. The confirmation or
+    // the undo arrives as a queued call, which this loop delivers.
+    QLOG_INFO() << "A change waits to be confirmed or undone; the sync waits for it.";
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!db->isInTransaction() || !d->active || d->run != run)
+            loop.quit();
+    });
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start(SettlePollMs);
+    limit.start(SettleTimeoutMs);
+    loop.exec();
+    if (!d->active || d->run != run)
+        return false;
+    if (db->isInTransaction()) {
+        QLOG_WARN() << "A change still waits to be confirmed; this sync ends without sending anything.";
+        return false;
+    }
+    return true;
 }
 
 bool SyncHandler::accountRequest(ApiOperation* operation)
@@ -622,17 +691,25 @@ bool SyncHandler::mergeItems(const QVariantList& items, int revision)
             continue;
         }
 
-        bool ok = true;
+        MergeOutcome outcome = MergeOutcome::Kept;
         if (type == ProjectType)
-            ok = mergeOne(Kind::Project, object) != MergeOutcome::Failed;
+            outcome = mergeOne(Kind::Project, object);
         else if (type == ContextType)
-            ok = mergeOne(Kind::Context, object) != MergeOutcome::Failed;
+            outcome = mergeOne(Kind::Context, object);
         else if (type == TaskType)
-            ok = mergeTask(object);
+            outcome = mergeTask(object);
         else
             QLOG_WARN() << "An object of the unknown type \"" << type << "\" from the server is skipped.";
-        if (!ok)
+        if (outcome == MergeOutcome::Malformed)
             return false;
+        if (outcome == MergeOutcome::Refused) {
+            // One object that this store cannot take must not hold back the
+            // rest of the download, nor every upload after it, for ever.
+            // Should the database itself fail, the commit fails and nothing
+            // of the download is kept.
+            QLOG_WARN() << "The server's " << type << " \"" << serverId
+                        << "\" cannot be stored here; it is skipped and the rest of the changes are kept.";
+        }
 
         if (i % progressStep == 0)
             emit progressChanged(10 + 45 * i / count);
@@ -682,7 +759,7 @@ bool SyncHandler::mergePredefined(
     return true;
 }
 
-bool SyncHandler::mergeTask(DataObject task)
+SyncHandler::MergeOutcome SyncHandler::mergeTask(DataObject task)
 {
     if (!task.value(PeriodKey).toString().isEmpty()) {
         if (!task.value(DueKey).toDateTime().isValid())
@@ -694,8 +771,8 @@ bool SyncHandler::mergeTask(DataObject task)
     const DOTask stored = d->lastRevision >= 1 ? store()->getTaskById(id) : DOTask();
     const bool hadReminders = !stored.isEmpty() && notifications()->hasScheduledNotifications(id);
     const MergeOutcome outcome = mergeOne(Kind::Task, task);
-    if (outcome == MergeOutcome::Failed)
-        return false;
+    if (outcome == MergeOutcome::Malformed || outcome == MergeOutcome::Refused)
+        return outcome;
 
     // The reminders follow what the store now holds, once the merge is kept:
     // a stored task that stays as it is keeps its reminders where they are.
@@ -707,7 +784,8 @@ bool SyncHandler::mergeTask(DataObject task)
         d->merge.reminderFollowUps.append(
             [reminders, stored, task] { reminders->rescheduleReminders(stored, task); });
     }
-    if (state >= 1) {
+    // A stored change that the merge kept (newer here) keeps its reminders.
+    if (state >= 1 && outcome != MergeOutcome::Kept) {
         // Each removal rewrites a shared file under its lock, so tasks that
         // have nothing to remove (most of them) are passed over.
         d->merge.reminderFollowUps.append([reminders, helper, id, state] {
@@ -719,7 +797,7 @@ bool SyncHandler::mergeTask(DataObject task)
                 helper->removeAllReminders(id);
         });
     }
-    return true;
+    return outcome;
 }
 
 DataObject SyncHandler::storedOnly(DataObject object, Kind kind)
@@ -752,7 +830,7 @@ SyncHandler::MergeOutcome SyncHandler::mergeOne(Kind kind, DataObject object)
     if (id.isEmpty() || !isNumber) {
         QLOG_ERROR() << "The server sent a " << type << " without a usable ID or TIMESTAMP (ID \"" << id
                      << "\", TIMESTAMP \"" << object.value(TimestampKey).toString() << "\").";
-        return MergeOutcome::Failed;
+        return MergeOutcome::Malformed;
     }
 
     DatabaseHandler* db = store();
@@ -763,16 +841,55 @@ SyncHandler::MergeOutcome SyncHandler::mergeOne(Kind kind, DataObject object)
         const bool created = kind == Kind::Task ? db->createTaskRemotely(object)
             : kind == Kind::Project             ? db->createProjectRemotely(object)
                                                 : db->createContextRemotely(object);
-        return created ? MergeOutcome::Created : MergeOutcome::Failed;
+        return created ? MergeOutcome::Created : MergeOutcome::Refused;
     }
-    // The newer change wins, compared on the server's clock; on a tie the
-    // local object stays.
-    if (stored.value(TimestampKey).toLongLong() + d->timeDifference >= received)
+    if (keepsStoredCopy(stored, received)) {
+        if (stored.value(LocalKey).toBool() && !markKnownToServer(kind, id))
+            return MergeOutcome::Refused;
         return MergeOutcome::Kept;
+    }
     const bool updated = kind == Kind::Task ? db->updateTaskRemotely(object)
         : kind == Kind::Project             ? db->updateProjectRemotely(object)
                                             : db->updateContextRemotely(object);
-    return updated ? MergeOutcome::Updated : MergeOutcome::Failed;
+    if (!updated)
+        return MergeOutcome::Refused;
+    // The server's version of something made here: from now on it is one the
+    // server knows, whose changes (a delete too) go out as updates.
+    if (stored.value(LocalKey).toBool() && !markKnownToServer(kind, id))
+        return MergeOutcome::Refused;
+    return MergeOutcome::Updated;
+}
+
+bool SyncHandler::markKnownToServer(Kind kind, const QString& id)
+{
+    // Made here and, as far as this device knew, never taken by the server;
+    // yet the server sends it: a create of it got through although its answer
+    // did not (a dropped reply, a duplicated request). Its next change here
+    // must go out as an update of it - a delete too, which is never sent for
+    // an object the server does not know.
+    QLOG_INFO() << "The server knows the " << typeName(kind) << " " << id
+                << " that was made here; its changes are sent as updates from now on.";
+    const QString table = kind == Kind::Task ? QStringLiteral("task")
+        : kind == Kind::Project              ? QStringLiteral("project")
+                                             : QStringLiteral("context");
+    return store()->execute(SqlStatement(QStringLiteral("UPDATE %1 SET local = 0 WHERE id = '%2'")).argSql(table).arg(id));
+}
+
+bool SyncHandler::keepsStoredCopy(const DataObject& stored, qint64 received) const
+{
+    const bool changedHere = !stored.value(SyncedKey).toBool() || stored.value(LocalKey).toBool();
+    // A synchronised copy holds nothing that the server lacks, and the server
+    // sends an object only when it changed after the revision this device
+    // merged: its version replaces the copy, whatever the clocks say. (Its
+    // timestamp is on the server's clock already; adding the clock
+    // difference to it once more would keep the old copy for good whenever
+    // the server's clock is ahead, and a change within the same second would
+    // be a tie.)
+    if (!changedHere)
+        return false;
+    // A change made here carries this device's clock: the newer change wins,
+    // compared on the server's clock; on a tie the local change stays.
+    return stored.value(TimestampKey).toLongLong() + d->timeDifference >= received;
 }
 
 void SyncHandler::finishMerge(int revision)
@@ -872,6 +989,8 @@ bool SyncHandler::upload(quint64 run)
     for (const UploadStep& step : steps) {
         if (!d->active || d->run != run)
             return false;
+        if (succeeded && !waitUntilSettled(run))
+            return false;
         if (succeeded) {
             QLOG_INFO() << step.announcement;
             succeeded = sendList(step.list(), step.kind, run);
@@ -933,6 +1052,13 @@ bool SyncHandler::sendList(const QList<DataObject>& list, Kind kind, quint64 run
             sent = false;
             break;
         }
+    }
+    if (d->active && d->run == run && !d->acceptedObjects.isEmpty() && !waitUntilSettled(run)) {
+        // What the server took is marked next time, when it comes back with
+        // the download (or is sent again and refused as known).
+        d->acceptedObjects.clear();
+        d->revisionToSave = false;
+        return false;
     }
     if (!d->active || d->run != run) {
         // The run was aborted (perhaps for a sign-out that emptied the
@@ -1045,7 +1171,10 @@ SyncHandler::Answer SyncHandler::takeAnswer(IntegerApiOperation* operation, Kind
     if (code == -1) {
         adoptServerTime(operation->serverTime());
         d->acceptedObjects.append({ *record, sentVersion, kind });
-        adoptRevision(operation->result().toInt());
+        adoptUploadRevision(operation->result().toInt());
+        // Taken now: a later refusal of it is news, not the same refusal again.
+        if (id == d->lastRefusedId)
+            d->lastRefusedId.clear();
         return Answer::Accepted;
     }
 

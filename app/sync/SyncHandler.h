@@ -30,10 +30,19 @@ class Settings;
 // replies in a local event loop, so other queued work of the thread goes on
 // meanwhile.
 //
-// A merge never leaves half of a reply in the store: any failed write, or an
-// object the store refuses, rolls the whole merge back and the revision is
-// not moved, so the same changes come again next time. Reminder changes that
+// A merge never leaves half of a reply in the store: a malformed reply (an
+// object without a usable ID or TIMESTAMP) or a failed commit rolls the
+// whole merge back and the revision is not moved, so the same changes come
+// again next time. One object that the store refuses is skipped with a log
+// line, so that it cannot hold back the rest for ever. Reminder changes that
 // follow the merged tasks are made only after the merge was committed.
+//
+// A delete or complete of the user's waits in an open transaction for its
+// undo time; a run neither merges nor uploads meanwhile, but waits for it to
+// be confirmed or undone, so that nothing the user may still take back is
+// ever sent. An upload's revision is taken only when it follows the one this
+// device has seen: a change that another device made in between comes with
+// the next download.
 //
 // The objects of one upload list that the server took are marked as
 // synchronised together when the list ends, in one transaction; an object
@@ -100,7 +109,9 @@ signals:
 
 private:
     enum class Kind { Context, Project, Task };
-    enum class MergeOutcome { Failed, Created, Updated, Kept };
+    // Malformed: the reply is broken (no usable ID or TIMESTAMP); Refused:
+    // the store does not take this object.
+    enum class MergeOutcome { Malformed, Refused, Created, Updated, Kept };
     enum class Answer { Accepted, SendAgain, Failed };
     struct UploadStep;
     struct AcceptedObject;
@@ -116,9 +127,11 @@ private:
     bool mergeItems(const QVariantList& items, int revision);
     MergeOutcome mergeOne(Kind kind, DataObject object);
     DataObject storedOnly(DataObject object, Kind kind);
+    bool keepsStoredCopy(const DataObject& stored, qint64 received) const;
+    bool markKnownToServer(Kind kind, const QString& id);
     bool mergePredefined(const DataObject& object, const QString& type, int code, int revision,
         const QSettings& file, bool* handled);
-    bool mergeTask(DataObject task);
+    MergeOutcome mergeTask(DataObject task);
     void finishMerge(int revision);
     void applyRememberedObjects();
 
@@ -135,6 +148,9 @@ private:
     bool writeSynced(DataObject record, Kind kind);
 
     bool waitFor(ApiOperation* operation);
+    // Waits while a change of the user's is pending (see the source); false
+    // when the run ended meanwhile or the change stayed pending too long.
+    bool waitUntilSettled(quint64 run);
     bool accountRequest(ApiOperation* operation);
     bool reportFailure(ApiOperation* operation);
     void reportNetworkError(ApiOperation* operation);
@@ -144,6 +160,7 @@ private:
     // Takes a revision the server answered with; false when it is unusable
     // or no news. persistRevision() writes it to the sync file.
     bool adoptRevision(int revision);
+    void adoptUploadRevision(int revision);
     void persistRevision();
     void reloadSyncFile();
     void giveCredentialsToApi();

@@ -340,7 +340,9 @@ private slots:
     void shouldNotRecordARunWhoseDownloadWasNotKept()
     {
         m.makeManager();
-        m.reply(m.changes(3, { SyncReplies::task("t9", "", SyncFixture::Now) }));
+        QVariantMap broken = SyncReplies::task("t9", "", SyncFixture::Now);
+        broken.insert("TIMESTAMP", "soon");
+        m.reply(m.changes(3, { broken }));
         QSignalSpy lastSync(manager(), &SyncManager::lastSyncDateTimeChanged);
         QSignalSpy errors(manager(), &SyncManager::serverError);
         QVERIFY(runThroughManager(false));

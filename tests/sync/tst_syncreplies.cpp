@@ -162,19 +162,45 @@ private slots:
             << Reply::xml(SyncFixture::changes(
                    9, { SyncReplies::task("t9", Inbox, Newer), without(SyncReplies::project("p9", Newer), "ID") }))
             << unmerged;
+    }
+
+    // One object that the store refuses must not hold back the others, the
+    // revision and the upload for ever: it is skipped with a log line.
+    void shouldSkipAnObjectTheStoreRefusesAndKeepTheRest_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("skipped");
         QTest::newRow("task without project")
-            << Reply::xml(SyncFixture::changes(9,
-                   { SyncReplies::context("c9", Newer), without(SyncReplies::task("t9", Inbox, Newer), "PARENT") }))
-            << unmerged;
+            << SyncFixture::changes(9, { SyncReplies::context("c9", Newer), without(SyncReplies::task("t9", Inbox, Newer), "PARENT") })
+            << "c9" << "t9";
         QTest::newRow("state out of range")
-            << Reply::xml(SyncFixture::changes(9,
-                   { with(SyncReplies::task("t1", Inbox, Newer), "STATE", 1), with(SyncReplies::project("p1", Newer), "STATE", 9) }))
-            << unmerged;
-        QTest::newRow("deleting a task whose update then fails")
-            << Reply::xml(SyncFixture::changes(9,
-                   { with(SyncReplies::task("t1", Inbox, Newer), "STATE", 1),
-                       with(SyncReplies::context("c1", Newer), "STATE", "deleted") }))
-            << unmerged;
+            << SyncFixture::changes(9, { with(SyncReplies::task("t1", Inbox, Newer), "STATE", 1), with(SyncReplies::project("p1", Newer), "STATE", 9) })
+            << "t1" << "p1";
+        QTest::newRow("deleting a task whose context update then fails")
+            << SyncFixture::changes(9, { with(SyncReplies::task("t1", Inbox, Newer), "STATE", 1),
+                   with(SyncReplies::context("c1", Newer), "STATE", "deleted") })
+            << "t1" << "c1";
+    }
+
+    void shouldSkipAnObjectTheStoreRefusesAndKeepTheRest()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, kept);
+        QFETCH(QString, skipped);
+        seed();
+        m.makeHandler();
+        m.reply(reply);
+        m.reply(SyncFixture::accepted(10));
+
+        QVERIFY(m.runSync());
+        QVERIFY(m.logged(QStringLiteral("WARN The server's ")));
+        QVERIFY(m.fixture().logLines().filter("\"" + skipped + "\" cannot be stored here; it is skipped").size() == 1);
+        const DataObject keptRecord = kept.startsWith('t') ? m.fixture().taskRecord(kept) : m.fixture().contextRecord(kept);
+        QCOMPARE(keptRecord.value("TIMESTAMP").toLongLong(), qint64(Newer));
+        QCOMPARE(m.storedRevision(), 10);
+        // The local change went out after the merge.
+        QVERIFY(m.methods().contains("update_task"));
     }
 
     void shouldEndTheRunAndKeepEverythingForABadReply()
