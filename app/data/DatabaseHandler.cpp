@@ -46,6 +46,10 @@ const char *const QueryIndexes[][2] = {
     { "TaskStateDueIndex", "CREATE INDEX IF NOT EXISTS TaskStateDueIndex ON task(state, due)" },
     { "TaskDueIndex", "CREATE INDEX IF NOT EXISTS TaskDueIndex ON task(due)" },
     { "TaskParentIndex", "CREATE INDEX IF NOT EXISTS TaskParentIndex ON task(parent)" },
+    // The upload looks for the few rows not yet sent among all of them.
+    { "TaskUnsyncedIndex", "CREATE INDEX IF NOT EXISTS TaskUnsyncedIndex ON task(state, local) WHERE synced = 0" },
+    { "ProjectUnsyncedIndex",
+      "CREATE INDEX IF NOT EXISTS ProjectUnsyncedIndex ON project(folder, state, local) WHERE synced = 0" },
 };
 
 QString notOpenText()

@@ -169,8 +169,8 @@ private slots:
             QCOMPARE(schemaNames(QStringLiteral("table")),
                 QStringList({ "calendar_info", "context", "project", "sqlite_sequence", "task" }));
             QCOMPARE(schemaNames(QStringLiteral("index")),
-                QStringList({ "ContextIdIndex", "ProjectIdIndex", "TaskDueIndex",
-                    "TaskParentIndex", "TaskStateDueIndex", "TaskStateIndex", "index_uuid",
+                QStringList({ "ContextIdIndex", "ProjectIdIndex", "ProjectUnsyncedIndex", "TaskDueIndex",
+                    "TaskParentIndex", "TaskStateDueIndex", "TaskStateIndex", "TaskUnsyncedIndex", "index_uuid",
                     "index_uuid1", "index_uuid2", "sqlite_autoindex_context_1", "sqlite_autoindex_project_1",
                     "sqlite_autoindex_task_1" }));
             if (open == 1)
