@@ -136,8 +136,7 @@ void GuiManager::registerQmlTypes()
                                      "SortingEnums", QString());
     // The handlers hand their list models to the pages by this type.
     qRegisterMetaType<QAbstractItemModel *>("QAbstractItemModel*");
-    qRegisterMetaType<SortingNamespace::ListType>("ListType");
-    qRegisterMetaType<SortingNamespace::SortingType>("SortingType");
+    SortingNamespace::registerMetaTypes();
 }
 
 // The interface finds every native object under its class name; the order

@@ -1,6 +1,7 @@
 #include "shell/Logger.h"
 
 #include "logging/Log.h"
+#include "logging/LogText.h"
 
 Logger::Logger(QObject* parent)
     : QObject(parent)
@@ -24,17 +25,6 @@ void Logger::error(const QString& message)
 
 QString Logger::logLine(const QString& message)
 {
-    // Messages may carry text the user typed or a server sent; a line feed
-    // in it must not forge a log line of its own.
-    QString line;
-    line.reserve(message.size());
-    for (const QChar c : message) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line
-            || category == QChar::Separator_Paragraph)
-            line += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            line += c;
-    }
-    return QStringLiteral("QML side: %1").arg(line);
+    // Messages may carry text the user typed or a server sent.
+    return QStringLiteral("QML side: %1").arg(LogText::printable(message));
 }

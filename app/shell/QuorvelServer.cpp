@@ -2,6 +2,7 @@
 
 #include "data/DataManager.h"
 #include "logging/Log.h"
+#include "logging/LogText.h"
 #include "shell/AppInfo.h"
 #include "shell/GuiManager.h"
 #include "time/NotificationManager.h"
@@ -59,20 +60,6 @@ bool isDecimal(const QString &text)
             return false;
     }
     return true;
-}
-
-// Task ids come from another process; control characters must not start
-// new log lines.
-QString printable(const QString& text)
-{
-    QString result;
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control)
-            result += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            result += c;
-    }
-    return result;
 }
 
 } // namespace
@@ -204,7 +191,7 @@ bool QuorvelServer::showNotification(const QString& key)
     if (!isNumber || (kind != StartDateKind && kind != DueDateKind && kind != SnoozeKind))
         return false;
 
-    QLOG_INFO() << "Requesting a task by ID: " << printable(taskId);
+    QLOG_INFO() << "Requesting a task by ID: " << LogText::printable(taskId);
     const DOTask task = DataManager::instance()->getTaskById(taskId);
     if (task.isEmpty()) {
         QLOG_WARN() << "No tasks found with passed ID!";

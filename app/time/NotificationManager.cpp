@@ -2,6 +2,7 @@
 
 #include "common/WatchedFile.h"
 #include "logging/Log.h"
+#include "logging/LogText.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
 #include "time/RepeatedTaskHelper.h"
@@ -94,17 +95,6 @@ bool belongsTo(const QString& key, const QString& taskId)
 QString makeKey(const QString& taskId, const QString& kind, qint64 moment)
 {
     return taskId + FieldSeparator + kind + FieldSeparator + QString::number(moment);
-}
-
-// IDs come from the server too; control characters must not start new log lines.
-QString printable(const QString& text)
-{
-    QString result;
-    for (const QChar c : text)
-        result += c.category() == QChar::Other_Control
-            ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
-            : QString(c);
-    return result;
 }
 
 // QLockFile's own waiting sleeps 100 ms and more between tries, while the
@@ -456,7 +446,7 @@ bool NotificationManager::scheduleNotification(const QVariantMap& taskInfo, Noti
     if (key.isEmpty()) {
         const QString id = taskInfo.value(IdKey).toString();
         if (!id.isEmpty() && !isStorableTaskId(id))
-            QLOG_WARN() << "No reminder is set for the task " << printable(id)
+            QLOG_WARN() << "No reminder is set for the task " << LogText::printable(id)
                         << ": its ID cannot be part of a notification key.";
         else if (!isValidType(type))
             QLOG_WARN() << "No reminder is set: " << int(type) << " is not a reminder type.";
@@ -478,7 +468,7 @@ bool NotificationManager::snoozeNotification(const QVariantMap& taskInfo)
     const QString id = taskInfo.value(IdKey).toString();
     if (!isStorableTaskId(id)) {
         if (!id.isEmpty())
-            QLOG_WARN() << "The reminder of the task " << printable(id)
+            QLOG_WARN() << "The reminder of the task " << LogText::printable(id)
                         << " is not snoozed: its ID cannot be part of a notification key.";
         return false;
     }
