@@ -36,6 +36,8 @@ ApplicationWindow {
     property int currentSection: -1
     property var lastUpdatedObject: null
     property bool trashAvailable: false
+    readonly property bool currentPageExportable: pages.currentPage !== null
+                                                  && typeof pages.currentPage.printableObjects === "function"
     property bool anyPopupOpen: newTaskPopup.opened || messagePopup.opened || dateTimePopup.opened
                                 || treePicker.opened || passcodeCheck.opened || sortingPopup.opened
                                 || aboutPopup.opened
@@ -59,7 +61,9 @@ ApplicationWindow {
     palette.highlightedText: Theme.accentText
     palette.mid: Theme.line
     palette.light: Theme.surface
-    palette.dark: Theme.line
+    // Controls draw their primary (highlighted) buttons in the dark role.
+    palette.dark: Theme.accent
+    palette.brightText: Theme.accentText
     palette.toolTipBase: Theme.raisedSurface
     palette.toolTipText: Theme.text
 
@@ -282,14 +286,10 @@ ApplicationWindow {
         }
         DataManager.startSync()
     }
-    function exportablePage() {
-        var page = pages.currentPage
-        return page && typeof page.printableObjects === "function" ? page : null
-    }
     function printList() {
-        var page = exportablePage()
-        if (!page)
+        if (!currentPageExportable)
             return
+        var page = pages.currentPage
         if (!ExportHelper.hasAvailablePrinters()) {
             showMessage(qsTr("Print Error"), qsTr("No printers were found."))
             return
@@ -297,8 +297,8 @@ ApplicationWindow {
         ExportHelper.printList(page.printableObjects(), page.sectionHeader, page.exportType)
     }
     function emailList() {
-        var page = exportablePage()
-        if (page)
+        var page = pages.currentPage
+        if (currentPageExportable)
             ExportHelper.exportObjectsToEmail(page.printableObjects(), page.sectionHeader, page.exportType)
     }
     function exportListToPdf(page) {
@@ -471,7 +471,7 @@ ApplicationWindow {
         property var pending: null
         readonly property int undoTime: 9700
 
-        function show(message, restorable) {
+        function show(message) {
             statusBar.showUndo(message)
             undoTimer.restart()
         }
@@ -483,13 +483,13 @@ ApplicationWindow {
             if (Settings.playActionSounds)
                 ActionSoundsHelper.playCompletionSound()
             show(qsTr("You completed a task") + " 👍")
-            mainWindow.onDataChanged(task)
         }
         function deleteTasks(tasks) {
             confirmPending()
             var done = []
+            // One refresh for the whole selection instead of one per task.
             for (var i = 0; i < tasks.length; ++i) {
-                if (TaskHandler.markTaskAsDeleted(tasks[i]))
+                if (TaskHandler.markTaskAsDeleted(tasks[i], false))
                     done.push(tasks[i])
             }
             if (done.length === 0)
@@ -522,10 +522,9 @@ ApplicationWindow {
             pending = null
             undoTimer.stop()
             statusBar.hideUndo()
+            // Each revert signals taskUpdated, which refreshes the window.
             for (var i = change.objects.length - 1; i >= 0; --i)
                 TaskHandler.revertTaskState(change.objects[i])
-            mainWindow.lastUpdatedObject = null
-            mainWindow.onDataChanged(null)
             var page = pages.currentPage
             if (page && typeof page.selectTask === "function")
                 page.selectTask(change.objects[0])
@@ -712,12 +711,13 @@ ApplicationWindow {
                 objectName: "actionPrint"
                 text: qsTr("Print...")
                 shortcut: "Ctrl+P"
-                enabled: mainWindow.exportablePage() !== null || pages.currentPage !== null
+                enabled: mainWindow.currentPageExportable
                 onTriggered: printList()
             }
             Action {
                 objectName: "actionEmail"
                 text: qsTr("Send by E-mail...")
+                enabled: mainWindow.currentPageExportable
                 onTriggered: emailList()
             }
             MenuSeparator {}

@@ -154,7 +154,7 @@ Item {
             Placeholder {
                 anchors.fill: parent
                 visible: page.presentKinds.length === 0
-                iconName: "trash"
+                iconName: "bin"
                 title: qsTr("The trash is empty")
                 hint: qsTr("Deleted tasks, projects, folders and contexts stay here for 14 days")
             }
