@@ -11,6 +11,7 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QMap>
+#include <QSet>
 #include <QSettings>
 
 namespace {
@@ -189,10 +190,12 @@ MetaDataManager* MetaDataManager::instance()
 }
 
 MetaDataManager::MetaDataManager(const QString& filePath, QObject* parent)
-    : QObject(parent)
+    : BaseSyncManager(parent)
     , d(std::make_unique<Private>())
 {
     d->path = filePath;
+    // Icon choices come in bursts while the user tries a few.
+    setChangeDelay(5000);
     d->load();
 }
 
@@ -245,6 +248,7 @@ void MetaDataManager::setProjectIcon(const QString& iconId, const QString& proje
     // The choice shows at once even when the file refuses it; save() logs why.
     d->save();
     emit projectIconsChanged();
+    startChangeTimer();
 }
 
 QString MetaDataManager::getProjectIcon(const QString& projectId) const
@@ -266,4 +270,150 @@ QJsonArray MetaDataManager::objectsToRemove() const
 void MetaDataManager::setClock(const Clock& clock)
 {
     d->clock = clock;
+}
+
+void MetaDataManager::clearAll()
+{
+    abortRun();
+    const bool hadIcons = !d->icons.isEmpty();
+    d->icons.clear();
+    d->toAdd = QJsonArray();
+    d->toRemove = QJsonArray();
+    QSettings file(d->path, QSettings::IniFormat);
+    file.clear();
+    file.sync();
+    QLOG_INFO() << "Project icons cleared.";
+    if (hadIcons)
+        emit projectIconsChanged();
+}
+
+// --- The "meta" side channel.
+
+namespace {
+QSet<QString> projectsOf(const QJsonArray& entries)
+{
+    QSet<QString> ids;
+    for (const QJsonValue& value : entries)
+        ids.insert(textField(value.toObject(), ObjectIdField));
+    return ids;
+}
+
+// Why a record of the server's answer cannot be used; empty when it can.
+QString receivedRecordProblem(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return QStringLiteral("it is not a JSON object");
+    const QJsonObject record = value.toObject();
+    if (!BaseSyncManager::isUsableId(record.value(ObjectIdField)))
+        return QStringLiteral("it has no usable \"object_id\" text");
+    if (!BaseSyncManager::isUsableId(record.value(IconIdField)))
+        return QStringLiteral("it has no usable \"icon_id\" text");
+    if (!BaseSyncManager::parseTime(record.value(LastChangedField)).isValid())
+        return QStringLiteral("its \"last_changed\" is not an ISO 8601 date and time");
+    return QString();
+}
+} // namespace
+
+QString MetaDataManager::channelName() const
+{
+    return QStringLiteral("meta");
+}
+
+void MetaDataManager::beginRun()
+{
+    QLOG_INFO() << "Meta sync started...";
+    proceedWithToken();
+}
+
+void MetaDataManager::synchronize()
+{
+    if (!d->toRemove.isEmpty())
+        deletePending();
+    else if (!d->toAdd.isEmpty())
+        sendPending();
+    else
+        requestServerList();
+}
+
+void MetaDataManager::deletePending()
+{
+    QLOG_INFO() << "Trying to delete project icons from the server...";
+    const QJsonArray batch = nextBatch(d->toRemove);
+    post(QStringLiteral("delete/"), batch, [this, batch](const QByteArray& body) {
+        readAcknowledgement(body);
+        d->toRemove = withoutSent(d->toRemove, batch);
+        d->save();
+        synchronize();
+    });
+}
+
+void MetaDataManager::sendPending()
+{
+    QLOG_INFO() << "Trying to send project icons to the server...";
+    const QJsonArray batch = nextBatch(d->toAdd);
+    post(QString(), batch, [this, batch](const QByteArray& body) {
+        QJsonArray items;
+        const bool listed = readAcknowledgement(body, &items);
+        d->toAdd = withoutSent(d->toAdd, batch);
+        d->save();
+        // An answer without the server's list leaves it to be asked for.
+        if (!d->toAdd.isEmpty() || !listed) {
+            synchronize();
+            return;
+        }
+        applyServerList(items);
+        endRun();
+    });
+}
+
+void MetaDataManager::requestServerList()
+{
+    QLOG_INFO() << "Trying to get project icons from the server...";
+    get([this](const QByteArray& body) {
+        QJsonArray items;
+        if (readServerList(body, &items))
+            applyServerList(items);
+        endRun();
+    });
+}
+
+void MetaDataManager::applyServerList(const QJsonArray& items)
+{
+    // Choices made here that the server has not acknowledged yet win.
+    const QSet<QString> adding = projectsOf(d->toAdd);
+    const QSet<QString> removing = projectsOf(d->toRemove);
+    QSet<QString> received;
+    bool changed = false;
+    for (int i = 0; i < items.size(); ++i) {
+        const QJsonObject record = items.at(i).toObject();
+        if (isUsableId(record.value(ObjectIdField)))
+            received.insert(textField(record, ObjectIdField));
+        const QString problem = receivedRecordProblem(items.at(i));
+        if (!problem.isEmpty()) {
+            skipItem(i, problem);
+            continue;
+        }
+        const QString projectId = textField(record, ObjectIdField);
+        if (adding.contains(projectId) || removing.contains(projectId))
+            continue;
+        const auto local = d->icons.constFind(projectId);
+        const QDateTime serverTime = parseTime(record.value(LastChangedField));
+        if (local != d->icons.cend() && !(serverTime > parseTime(local.value().value(LastChangedField))))
+            continue;
+        d->icons.insert(projectId,
+            QJsonObject { { ObjectTypeField, QStringLiteral("project") }, { ObjectIdField, projectId },
+                { IconIdField, textField(record, IconIdField) },
+                { LastChangedField, record.value(LastChangedField).toString() } });
+        changed = true;
+    }
+    for (const QString& projectId : d->icons.keys()) {
+        if (received.contains(projectId) || adding.contains(projectId))
+            continue;
+        d->icons.remove(projectId);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    d->save();
+    emit projectIconsChanged();
 }

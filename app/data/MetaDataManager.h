@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/BaseSyncManager.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QObject>
@@ -23,10 +25,12 @@
 // removal it must send. At most one change per project waits in them: a
 // newer choice replaces whatever was pending for that project.
 //
-// The exchange itself is not here yet: this class becomes a side-channel
-// synchroniser of channel "meta" once their common base class exists. Until
-// then the pending lists only collect, and survive restarts in the file.
-class MetaDataManager : public QObject
+// It is the "meta" side channel too: five seconds after the last choice
+// (and at the end of every main sync) a run deletes the pending removals,
+// sends the pending records and merges the server's answer: a record from
+// the server replaces the local one only when it is newer, and records the
+// server no longer holds go, unless they still wait to be sent.
+class MetaDataManager : public BaseSyncManager
 {
     Q_OBJECT
     Q_PROPERTY(QVariantMap projectIcons READ projectIcons NOTIFY projectIconsChanged)
@@ -60,8 +64,22 @@ public:
     using Clock = std::function<QDateTime()>;
     void setClock(const Clock& clock);
 
+public slots:
+    // Forgets every icon choice and what waits to be sent (the user signed
+    // out); a run under way ends without merging its answer.
+    void clearAll();
+
 signals:
     void projectIconsChanged();
+
+protected:
+    QString channelName() const override;
+    void beginRun() override;
+    void synchronize() override;
+    void sendPending() override;
+    void deletePending() override;
+    void requestServerList() override;
+    void applyServerList(const QJsonArray& items) override;
 
 private:
     struct Private;

@@ -17,7 +17,8 @@
 #include <QQmlEngine>
 #include <QSet>
 #include <QSettings>
-#include <QTimer>
+
+#include <array>
 
 namespace {
 
@@ -79,8 +80,9 @@ struct FavoritesManager::Private
     QJsonArray toAdd;
     QJsonArray toRemove;
     std::unique_ptr<QSettings> file;
-    QTimer settleTimer;
     FavoritesManager::Clock clock;
+    // A pass that waits for the main sync to end.
+    QMetaObject::Connection mainSyncWait;
     // Set while loading when the file held something that could not be used.
     bool damaged = false;
 
@@ -94,6 +96,8 @@ struct FavoritesManager::Private
     bool write(const QString& key, const QVariant& value);
     void writeList(int kind) { write(ListKeys[kind], lists[kind]); }
     void writeChanges();
+    // An empty array leaves no key behind.
+    void writeOrRemove(const QString& key, const QJsonArray& changes);
     QJsonObject change(int kind, const QString& objectId) const;
     // Forgets whatever was pending for the object: the newest choice wins.
     void dropPending(int kind, const QString& objectId);
@@ -212,6 +216,16 @@ bool FavoritesManager::Private::write(const QString& key, const QVariant& value)
     return true;
 }
 
+void FavoritesManager::Private::writeOrRemove(const QString& key, const QJsonArray& changes)
+{
+    if (!changes.isEmpty()) {
+        write(key, arrayText(changes));
+        return;
+    }
+    file->remove(key);
+    file->sync();
+}
+
 void FavoritesManager::Private::writeChanges()
 {
     write(ObjectsToAddKey, arrayText(toAdd));
@@ -267,18 +281,12 @@ FavoritesManager* FavoritesManager::instance()
 }
 
 FavoritesManager::FavoritesManager(const QString& filePath, DataManager* dataManager, QObject* parent)
-    : QObject(parent)
+    : BaseSyncManager(parent)
     , d(std::make_unique<Private>())
 {
     d->path = filePath;
     d->data = dataManager;
-    d->settleTimer.setSingleShot(true);
-    d->settleTimer.setInterval(DefaultSettleDelay);
-    connect(&d->settleTimer, &QTimer::timeout, this, [this] {
-        QLOG_INFO() << "Favorites changes settled: " << d->toAdd.size() << " additions and "
-                    << d->toRemove.size() << " removals wait for the favorites sync.";
-        emit pendingChangesSettled();
-    });
+    setChangeDelay(DefaultSettleDelay);
     d->load();
 }
 
@@ -303,7 +311,7 @@ void FavoritesManager::add(int kind, const QString& objectId)
     d->dropPending(kind, objectId);
     d->toAdd.append(d->change(kind, objectId));
     d->writeChanges();
-    d->settleTimer.start();
+    startChangeTimer();
 }
 
 void FavoritesManager::remove(int kind, const QString& objectId)
@@ -316,7 +324,7 @@ void FavoritesManager::remove(int kind, const QString& objectId)
     d->dropPending(kind, objectId);
     d->toRemove.append(d->change(kind, objectId));
     d->writeChanges();
-    d->settleTimer.start();
+    startChangeTimer();
 }
 
 bool FavoritesManager::contains(int kind, const QString& objectId) const
@@ -374,22 +382,23 @@ void FavoritesManager::setClock(const Clock& clock)
 
 void FavoritesManager::setSettleDelay(int milliseconds)
 {
-    d->settleTimer.setInterval(milliseconds);
+    setChangeDelay(milliseconds);
 }
 
 int FavoritesManager::settleDelay() const
 {
-    return d->settleTimer.interval();
+    return changeDelay();
 }
 
 bool FavoritesManager::isSettling() const
 {
-    return d->settleTimer.isActive();
+    return isChangePending();
 }
 
 void FavoritesManager::clearAll()
 {
-    d->settleTimer.stop();
+    disconnect(d->mainSyncWait);
+    abortRun();
     bool hadFavorites = false;
     for (QStringList& list : d->lists) {
         hadFavorites |= !list.isEmpty();
@@ -405,5 +414,158 @@ void FavoritesManager::clearAll()
     }
     QLOG_INFO() << "Favorites cleared.";
     if (hadFavorites)
+        emit objectsChanged();
+}
+
+// --- The "favorites" side channel.
+
+namespace {
+using IdSets = std::array<QSet<QString>, KindCount>;
+
+IdSets idsOf(const QJsonArray& changes)
+{
+    IdSets sets;
+    for (const QJsonValue& value : changes) {
+        const int kind = FavoritesManager::kindOfName(value.toObject().value(ObjectTypeField).toString());
+        if (kind >= 0)
+            sets[size_t(kind)].insert(value.toObject().value(ObjectIdField).toString());
+    }
+    return sets;
+}
+} // namespace
+
+QString FavoritesManager::channelName() const
+{
+    return QStringLiteral("favorites");
+}
+
+void FavoritesManager::changeTimerFired()
+{
+    QLOG_INFO() << "Favorites changes settled: " << d->toAdd.size() << " additions and " << d->toRemove.size()
+                << " removals wait for the favorites sync.";
+    emit pendingChangesSettled();
+    BaseSyncManager::changeTimerFired();
+}
+
+void FavoritesManager::beginRun()
+{
+    DataManager* data = d->dataManager();
+    if (!data->isSyncActive()) {
+        startPass();
+        return;
+    }
+    // The main sync may bring the objects the favorites name.
+    disconnect(d->mainSyncWait);
+    d->mainSyncWait = connect(data, &DataManager::syncActiveChanged, this, [this](bool active) {
+        if (active)
+            return;
+        disconnect(d->mainSyncWait);
+        startPass();
+    });
+}
+
+void FavoritesManager::startPass()
+{
+    QLOG_INFO() << "Favorites sync started...";
+    proceedWithToken();
+}
+
+void FavoritesManager::synchronize()
+{
+    if (!d->toRemove.isEmpty())
+        deletePending();
+    else if (!d->toAdd.isEmpty())
+        sendPending();
+    else
+        requestServerList();
+}
+
+void FavoritesManager::deletePending()
+{
+    QLOG_INFO() << "Trying to delete favorite objects from the server...";
+    const QJsonArray batch = nextBatch(d->toRemove);
+    post(QStringLiteral("delete/"), batch, [this, batch](const QByteArray& body) {
+        readAcknowledgement(body);
+        d->toRemove = withoutSent(d->toRemove, batch);
+        d->writeOrRemove(ObjectsToRemoveKey, d->toRemove);
+        synchronize();
+    });
+}
+
+void FavoritesManager::sendPending()
+{
+    QLOG_INFO() << "Trying to send favorite objects to the server...";
+    const QJsonArray batch = nextBatch(d->toAdd);
+    post(QString(), batch, [this, batch](const QByteArray& body) {
+        QJsonArray items;
+        const bool listed = readAcknowledgement(body, &items);
+        d->toAdd = withoutSent(d->toAdd, batch);
+        d->writeOrRemove(ObjectsToAddKey, d->toAdd);
+        // An answer without the server's list leaves it to be asked for.
+        if (!d->toAdd.isEmpty() || !listed) {
+            synchronize();
+            return;
+        }
+        applyServerList(items);
+        endRun();
+    });
+}
+
+void FavoritesManager::requestServerList()
+{
+    QLOG_INFO() << "Trying to get favorite objects from the server...";
+    get([this](const QByteArray& body) {
+        QJsonArray items;
+        if (readServerList(body, &items))
+            applyServerList(items);
+        endRun();
+    });
+}
+
+void FavoritesManager::applyServerList(const QJsonArray& items)
+{
+    // Changes made here that the server has not acknowledged yet win.
+    const IdSets adding = idsOf(d->toAdd);
+    const IdSets removing = idsOf(d->toRemove);
+    IdSets received;
+    IdSets held;
+    for (int kind = 0; kind < KindCount; ++kind)
+        held[size_t(kind)] = QSet<QString>(d->lists[kind].cbegin(), d->lists[kind].cend());
+    bool changed[KindCount] = { false, false, false };
+
+    for (int i = 0; i < items.size(); ++i) {
+        const QJsonObject object = items.at(i).toObject();
+        const int kind = kindOfName(object.value(ObjectTypeField).toString());
+        const QJsonValue id = object.value(ObjectIdField);
+        if (!items.at(i).isObject() || kind < 0 || !isUsableId(id)) {
+            skipItem(i, QStringLiteral("it is not an object with a usable \"object_id\" and an \"object_type\" of "
+                                       "\"task\", \"project\" or \"context\""));
+            continue;
+        }
+        const QString objectId = id.toString();
+        received[size_t(kind)].insert(objectId);
+        if (held[size_t(kind)].contains(objectId) || removing[size_t(kind)].contains(objectId))
+            continue;
+        held[size_t(kind)].insert(objectId);
+        d->lists[kind].append(objectId);
+        changed[kind] = true;
+    }
+    for (int kind = 0; kind < KindCount; ++kind) {
+        QStringList& list = d->lists[kind];
+        for (int i = list.size() - 1; i >= 0; --i) {
+            if (received[size_t(kind)].contains(list.at(i)) || adding[size_t(kind)].contains(list.at(i)))
+                continue;
+            list.removeAt(i);
+            changed[kind] = true;
+        }
+    }
+    bool anyChanged = false;
+    for (int kind = 0; kind < KindCount; ++kind) {
+        if (!changed[kind])
+            continue;
+        d->writeList(kind);
+        anyChanged = true;
+    }
+    if (anyChanged)
         emit objectsChanged();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/BaseSyncManager.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QObject>
@@ -25,9 +27,11 @@ class DataManager;
 // an ever longer history.
 //
 // Changes settle for five seconds (each change restarts the wait); then
-// pendingChangesSettled() tells the side-channel sync that there is
-// something to send.
-class FavoritesManager : public QObject
+// pendingChangesSettled() is emitted and a pass of the "favorites" side
+// channel starts (after the main sync, when one runs): it deletes the
+// pending removals, sends the pending additions and merges the server's
+// answer, which then decides the lists; changes not yet sent are kept.
+class FavoritesManager : public BaseSyncManager
 {
     Q_OBJECT
 
@@ -81,7 +85,8 @@ public:
     bool isSettling() const;
 
 public slots:
-    // Forgets every favorite and every pending change (the user logged out).
+    // Forgets every favorite and every pending change (the user logged
+    // out); a pass under way ends without merging its answer.
     void clearAll();
 
 signals:
@@ -92,7 +97,19 @@ signals:
     // The last change is five seconds old: time to send the pending changes.
     void pendingChangesSettled();
 
+protected:
+    QString channelName() const override;
+    void beginRun() override;
+    void changeTimerFired() override;
+    void synchronize() override;
+    void sendPending() override;
+    void deletePending() override;
+    void requestServerList() override;
+    void applyServerList(const QJsonArray& items) override;
+
 private:
+    void startPass();
+
     struct Private;
     std::unique_ptr<Private> d;
 

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QSet>
 #include <QSettings>
 
 namespace {
@@ -59,6 +60,7 @@ struct SortingManager::Private
     QHash<QString, Entry> lists;
     QHash<QString, Entry> toSend;
     QHash<QString, QDateTime> deleted;   // list id -> when
+    SortingManager::Clock clock;
     // A damaged file that could not be kept aside is never written over.
     bool writesRefused = false;
 
@@ -194,6 +196,28 @@ struct SortingManager::Private
         return true;
     }
 
+    // A damaged file that was left alone still holds the signed-out user's
+    // lists; they must not come back after a restart and reach the next
+    // account. A copy kept aside earlier is not touched.
+    void discardRefusedFile()
+    {
+        if (!writesRefused)
+            return;
+        if (QFile::remove(path) || QFile::resize(path, 0) || !QFile::exists(path)) {
+            writesRefused = false;
+            return;
+        }
+        QLOG_ERROR() << "Unable to clear the damaged sorting file " << path << ".";
+    }
+
+    // Whole seconds: what the file and the server keep, so that a change
+    // compares equal to its own copy coming back.
+    QDateTime now() const
+    {
+        const QDateTime moment = (clock ? clock() : nowUtc()).toUTC();
+        return QDateTime::fromSecsSinceEpoch(moment.toSecsSinceEpoch(), Qt::UTC);
+    }
+
     void store(const QString& listId, SortingNamespace::ListType listType, const SortedListInfo& info)
     {
         const Entry entry { listId, listType, info };
@@ -205,7 +229,7 @@ struct SortingManager::Private
 };
 
 SortingManager::SortingManager(const QString& filePath, QObject* parent)
-    : QObject(parent)
+    : BaseSyncManager(parent)
     , d(new Private)
 {
     SortingNamespace::registerMetaTypes();
@@ -230,8 +254,9 @@ void SortingManager::setSortedList(
     SortedListInfo info;
     info.sortingType = sortingType;
     info.groupByDate = groupByDate;
-    info.lastChanged = nowUtc();
+    info.lastChanged = d->now();
     d->store(listId, listType, info);
+    startChangeTimer();
 }
 
 void SortingManager::setManualSortedList(const QString& listId, ListType listType, const OrderHash& orderHash)
@@ -239,8 +264,9 @@ void SortingManager::setManualSortedList(const QString& listId, ListType listTyp
     SortedListInfo info;
     info.sortingType = SortingNamespace::ManualType;
     info.orderHash = orderHash;
-    info.lastChanged = nowUtc();
+    info.lastChanged = d->now();
     d->store(listId, listType, info);
+    startChangeTimer();
 }
 
 void SortingManager::deleteSortedList(const QString& listId, ListType listType)
@@ -250,8 +276,9 @@ void SortingManager::deleteSortedList(const QString& listId, ListType listType)
         return;
     d->lists.remove(key);
     d->toSend.remove(key);
-    d->deleted.insert(listId, nowUtc());
+    d->deleted.insert(listId, d->now());
     d->save();
+    startChangeTimer();
 }
 
 SortedListInfo SortingManager::getSortedListInfo(const QString& listId, ListType listType) const
@@ -276,9 +303,11 @@ bool SortingManager::getGroupByDateParam(const QString& listId, ListType listTyp
 
 void SortingManager::clearAll()
 {
+    abortRun();
     d->lists.clear();
     d->toSend.clear();
     d->deleted.clear();
+    d->discardRefusedFile();
     d->save();
 }
 
@@ -355,4 +384,141 @@ bool SortingManager::listFromJson(
     *listType = SortingNamespace::listTypeFromText(object.value(ListTypeField).toString());
     *info = read;
     return true;
+}
+
+void SortingManager::setClock(const Clock& clock)
+{
+    d->clock = clock;
+}
+
+// --- The "sorting" side channel.
+
+namespace {
+// Why a list of the server's answer cannot be used; empty when it can.
+QString receivedListProblem(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return QStringLiteral("it is not a JSON object");
+    const QJsonObject object = value.toObject();
+    if (!BaseSyncManager::isUsableId(object.value(ListIdField)))
+        return QStringLiteral("it has no usable \"list_id\" text");
+    if (!object.value(ListTypeField).isString() || !object.value(SortingTypeField).isString())
+        return QStringLiteral("its \"list_type\" or \"sorting_type\" is not a text");
+    // In files an unreadable time reads as now; from the server it would
+    // make the list win every comparison.
+    if (!BaseSyncManager::parseTime(object.value(LastChangedField)).isValid())
+        return QStringLiteral("its \"last_changed\" is not an ISO 8601 date and time");
+    return QString();
+}
+} // namespace
+
+QString SortingManager::channelName() const
+{
+    return QStringLiteral("sorting");
+}
+
+void SortingManager::synchronize()
+{
+    if (!d->deleted.isEmpty())
+        deletePending();
+    else if (!d->toSend.isEmpty())
+        sendPending();
+    else
+        requestServerList();
+}
+
+void SortingManager::deletePending()
+{
+    QLOG_INFO() << "Trying to delete sorting lists from the server...";
+    const QJsonArray batch = nextBatch(d->deletedToJson());
+    post(QStringLiteral("list/delete/"), batch, [this, batch](const QByteArray& body) {
+        readAcknowledgement(body);
+        // A list dropped again meanwhile keeps its newer deletion.
+        for (const QJsonValue& value : batch) {
+            const QString listId = value.toObject().value(ListIdField).toString();
+            if (d->deleted.value(listId).toString(Qt::ISODate) == value.toObject().value(LastChangedField).toString())
+                d->deleted.remove(listId);
+        }
+        d->save();
+        synchronize();
+    });
+}
+
+void SortingManager::sendPending()
+{
+    QLOG_INFO() << "Trying to send sorted lists to the server...";
+    const QJsonArray batch = nextBatch(Private::listsToJson(d->toSend));
+    post(QString(), batch, [this, batch](const QByteArray& body) {
+        QJsonArray items;
+        const bool listed = readAcknowledgement(body, &items);
+        // A list changed again meanwhile stays to be sent.
+        for (const QJsonValue& value : batch) {
+            const QJsonObject sent = value.toObject();
+            const QString key = keyOf(sent.value(ListIdField).toString(),
+                SortingNamespace::listTypeFromText(sent.value(ListTypeField).toString()));
+            const auto pending = d->toSend.constFind(key);
+            if (pending != d->toSend.cend() && listToJson(pending->listId, pending->listType, pending->info) == sent)
+                d->toSend.remove(key);
+        }
+        d->save();
+        // An answer without the server's list leaves it to be asked for.
+        if (!d->toSend.isEmpty() || !listed) {
+            synchronize();
+            return;
+        }
+        applyServerList(items);
+        endRun();
+    });
+}
+
+void SortingManager::requestServerList()
+{
+    QLOG_INFO() << "Trying to get sorted lists from the server...";
+    get([this](const QByteArray& body) {
+        QJsonArray items;
+        if (readServerList(body, &items))
+            applyServerList(items);
+        endRun();
+    });
+}
+
+void SortingManager::applyServerList(const QJsonArray& items)
+{
+    // Every list the server named counts as held there, usable or not: a
+    // list whose copy there is damaged is not dropped here for it.
+    QSet<QString> received;
+    bool changed = false;
+    for (int i = 0; i < items.size(); ++i) {
+        const QJsonObject object = items.at(i).toObject();
+        if (isUsableId(object.value(ListIdField))) {
+            received.insert(keyOf(object.value(ListIdField).toString(),
+                SortingNamespace::listTypeFromText(object.value(ListTypeField).toString())));
+        }
+        QString problem = receivedListProblem(items.at(i));
+        Entry entry;
+        if (problem.isEmpty() && !listFromJson(object, &entry.listId, &entry.listType, &entry.info))
+            problem = QStringLiteral("its items or grouping are not those of a sorted list");
+        if (!problem.isEmpty()) {
+            skipItem(i, problem);
+            continue;
+        }
+        const QString key = keyOf(entry.listId, entry.listType);
+        const auto local = d->lists.constFind(key);
+        if (local != d->lists.cend() && (local->info.lastChanged > entry.info.lastChanged || local->info == entry.info))
+            continue;
+        const auto deletion = d->deleted.constFind(entry.listId);
+        if (deletion != d->deleted.cend() && deletion.value() >= entry.info.lastChanged)
+            continue;
+        d->lists.insert(key, entry);
+        changed = true;
+    }
+    // Lists still waiting to be sent are not the server's to drop.
+    for (const QString& key : d->lists.keys()) {
+        if (received.contains(key) || d->toSend.contains(key))
+            continue;
+        d->lists.remove(key);
+        changed = true;
+    }
+    if (changed)
+        d->save();
 }

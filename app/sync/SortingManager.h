@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/SortingNamespace.h"
+#include "sync/BaseSyncManager.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // The sorting settings of every list (sorting type, manual positions,
@@ -16,9 +18,15 @@
 // send ("objects_to_send") and which lists were dropped here
 // ("objects_to_delete"), so that pending work survives a restart.
 //
+// It is also the "sorting" side channel: every change starts the change
+// timer (3 s, restarted by each further change), whose run deletes the
+// dropped lists, sends the pending ones and applies the server's answer: a
+// list from the server replaces the local one unless that is strictly
+// newer, or was dropped here no earlier than the server's change.
+//
 // Lives in the data worker thread; the interface reaches it through the data
 // manager's blocking calls.
-class SortingManager : public QObject
+class SortingManager : public BaseSyncManager
 {
     Q_OBJECT
 
@@ -45,8 +53,14 @@ public:
     Q_INVOKABLE bool hasSortedListInfo(const QString& listId, ListType listType) const;
     Q_INVOKABLE SortingType getSortingType(const QString& listId, ListType listType) const;
     Q_INVOKABLE bool getGroupByDateParam(const QString& listId, ListType listType) const;
-    // Forgets everything, pending work included (a user signs out).
+    // Forgets everything, pending work included (a user signs out); a run
+    // under way ends without applying its answer.
     Q_INVOKABLE void clearAll();
+
+    // Where "now" comes from for the change times (whole seconds, as the
+    // file and the server keep them). Unset: the system's UTC time.
+    using Clock = std::function<QDateTime()>;
+    void setClock(const Clock& clock);
 
     // Every list that has a choice.
     QList<ListKey> sortedLists() const;
@@ -58,6 +72,14 @@ public:
     // object gives false and leaves the outputs alone.
     static QJsonObject listToJson(const QString& listId, ListType listType, const SortedListInfo& info);
     static bool listFromJson(const QJsonObject& object, QString* listId, ListType* listType, SortedListInfo* info);
+
+protected:
+    QString channelName() const override;
+    void synchronize() override;
+    void sendPending() override;
+    void deletePending() override;
+    void requestServerList() override;
+    void applyServerList(const QJsonArray& items) override;
 
 private:
     struct Private;
