@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include <spdlog/sinks/rotating_file_sink.h>
+#include <spdlog/sinks/stdout_sinks.h>
 #include <spdlog/spdlog.h>
 
 #include <cstdio>
@@ -18,9 +19,20 @@ public:
     FileDestination(const QString &path, qint64 maxSizeBytes, int maxOldLogCount)
         : m_path(path)
     {
-        auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
-            QFile::encodeName(path).toStdString(), static_cast<std::size_t>(maxSizeBytes),
-            static_cast<std::size_t>(maxOldLogCount));
+        start(std::make_shared<spdlog::sinks::rotating_file_sink_mt>(QFile::encodeName(path).toStdString(),
+            static_cast<std::size_t>(maxSizeBytes), static_cast<std::size_t>(maxOldLogCount)));
+    }
+
+    // Standard error, for when no log file can be written.
+    FileDestination() { start(std::make_shared<spdlog::sinks::stderr_sink_mt>()); }
+
+    void write(const QByteArray &line) { m_logger->info(std::string_view(line.constData(), line.size())); }
+    void flush() { m_logger->flush(); }
+    QString path() const { return m_path; }
+
+private:
+    void start(spdlog::sink_ptr sink)
+    {
         m_logger = std::make_shared<spdlog::logger>("quorvel", sink);
         // The line is composed by Logger::write; spdlog only stores it.
         m_logger->set_pattern("%v");
@@ -30,11 +42,6 @@ public:
         m_logger->flush_on(spdlog::level::trace);
     }
 
-    void write(const QByteArray &line) { m_logger->info(std::string_view(line.constData(), line.size())); }
-    void flush() { m_logger->flush(); }
-    QString path() const { return m_path; }
-
-private:
     QString m_path;
     std::shared_ptr<spdlog::logger> m_logger;
 };
@@ -70,7 +77,15 @@ bool Logger::setFileDestination(const QString &filePath, qint64 maxSizeBytes, in
         QDir().mkpath(QFileInfo(filePath).absolutePath());
         destination = std::make_shared<FileDestination>(filePath, maxSizeBytes, maxOldLogCount);
     } catch (const std::exception &error) {
-        std::fprintf(stderr, "Unable to open log file %s: %s\n", qPrintable(filePath), error.what());
+        // A read-only or full data folder must not silence the program:
+        // what it has to say goes to standard error instead.
+        // A log file already in use stays in use.
+        std::lock_guard<std::mutex> lock(m_destinationMutex);
+        const bool toStandardError = !m_destination || m_destination->path().isEmpty();
+        std::fprintf(stderr, "Unable to open log file %s: %s%s\n", qPrintable(filePath), error.what(),
+                     toStandardError ? "; logging to standard error." : "");
+        if (toStandardError)
+            m_destination = std::make_shared<FileDestination>();
         return false;
     }
     std::lock_guard<std::mutex> lock(m_destinationMutex);
@@ -122,8 +137,9 @@ void Logger::write(Level level, const QString &message)
     try {
         current->write(line);
     } catch (const std::exception &error) {
-        // A full disk must not take the program down with it.
-        std::fprintf(stderr, "Unable to write log line: %s\n", error.what());
+        // A full disk must not take the program down with it, nor lose
+        // the line that may say why.
+        std::fprintf(stderr, "Unable to write log line (%s): %s\n", error.what(), line.constData());
     }
 }
 

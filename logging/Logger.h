@@ -39,7 +39,8 @@ public:
 
     // Replaces the file destination. When the file grows past maxSizeBytes it
     // is rotated; with maxOldLogCount 0 the old content is dropped and the
-    // file starts again from empty. Returns false when the file cannot be opened.
+    // file starts again from empty. Returns false when the file cannot be
+    // opened; the lines then go to standard error.
     bool setFileDestination(const QString &filePath, qint64 maxSizeBytes = DefaultMaxSizeBytes,
                             int maxOldLogCount = 0);
     void removeDestinations();

@@ -5,19 +5,17 @@
 #include "logging/LogText.h"
 #include "shell/AppInfo.h"
 #include "shell/GuiManager.h"
+#include "shell/LocalCommand.h"
 #include "time/NotificationManager.h"
 
 #include <QCoreApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QTextCodec>
 
 namespace {
 
 const QByteArray ShowAppWindowCommand = QByteArrayLiteral("show_app_window");
-const QString ShowNotificationPrefix = QStringLiteral("show_notification:");
 const QString StartDateKind = QStringLiteral("STARTDATE");
-const QString DueDateKind = QStringLiteral("DUEDATE");
 const QString SnoozeKind = QStringLiteral("SNOOZE");
 const char* const TranslationContext = "QObject";
 
@@ -37,29 +35,6 @@ const char* const ReminderSpans[] = {
 QString translated(const char* text)
 {
     return QCoreApplication::translate(TranslationContext, text);
-}
-
-// The text of a command, or a null string when its bytes are not UTF-8.
-QString decodeUtf8(const QByteArray& bytes)
-{
-    QTextCodec::ConverterState state;
-    const QString text
-        = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
-    if (state.invalidChars > 0 || state.remainingChars > 0)
-        return QString();
-    return text.isNull() ? QString(QLatin1String("")) : text;
-}
-
-// Only ASCII digits: toLongLong() would also take blanks and a sign.
-bool isDecimal(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -164,38 +139,35 @@ void QuorvelServer::onDisconnected(QLocalSocket* socket)
 
 void QuorvelServer::runCommand(const QByteArray& command)
 {
-    if (command == ShowAppWindowCommand) {
+    const LocalCommand parsed = LocalCommand::parse(command);
+    switch (parsed.kind) {
+    case LocalCommand::Kind::ShowWindow:
         QLOG_DEBUG() << "Received a request to show the window";
         emit showAppWindowRequested();
         return;
-    }
-    const QString text = decodeUtf8(command);
-    if (text.startsWith(ShowNotificationPrefix) && showNotification(text.mid(ShowNotificationPrefix.size())))
+    case LocalCommand::Kind::ShowNotification:
+        showNotification(parsed);
         return;
+    case LocalCommand::Kind::Ignored:
+        break;
+    }
     // Not a command of this channel (or a malformed one); its text may be
     // anything, so only its size is logged.
     QLOG_DEBUG() << "Ignored a local command of " << command.size() << " bytes.";
 }
 
-// False when the key is malformed; an unknown task is logged and is no
-// malformed key.
-bool QuorvelServer::showNotification(const QString& key)
+// An unknown task is logged.
+void QuorvelServer::showNotification(const LocalCommand& command)
 {
-    const QStringList fields = key.split(QLatin1Char('_'));
-    if (fields.size() != 3)
-        return false;
-    const QString& taskId = fields.at(0);
-    const QString& kind = fields.at(1);
-    bool isNumber = isDecimal(fields.at(2));
-    const qint64 moment = isNumber ? fields.at(2).toLongLong(&isNumber) : 0;
-    if (!isNumber || (kind != StartDateKind && kind != DueDateKind && kind != SnoozeKind))
-        return false;
+    const QString& taskId = command.taskId;
+    const QString& kind = command.notificationKind;
+    const qint64 moment = command.moment;
 
     QLOG_INFO() << "Requesting a task by ID: " << LogText::printable(taskId);
     const DOTask task = DataManager::instance()->getTaskById(taskId);
     if (task.isEmpty()) {
         QLOG_WARN() << "No tasks found with passed ID!";
-        return true;
+        return;
     }
 
     QString message;
@@ -213,5 +185,4 @@ bool QuorvelServer::showNotification(const QString& key)
             isStart, NotificationManager::notificationTypeFromSeconds(wall.secsTo(taskDate)));
     }
     GuiManager::instance()->showReminderPopup(message, task);
-    return true;
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class LocalCommand;
 class QLocalServer;
 class QLocalSocket;
 
@@ -49,7 +50,7 @@ private:
     void onReadyRead(QLocalSocket* socket);
     void onDisconnected(QLocalSocket* socket);
     void runCommand(const QByteArray& command);
-    bool showNotification(const QString& key);
+    void showNotification(const LocalCommand& command);
 
     QLocalServer* m_server = nullptr;
     // What each open connection sent so far.

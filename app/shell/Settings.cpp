@@ -4,6 +4,7 @@
 #include "shell/AppPaths.h"
 #include "shell/AutostartEntry.h"
 #include "shell/DamagedSettingsFile.h"
+#include "common/SettingsFileCheck.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
 
 #include <cctype>
@@ -129,8 +131,13 @@ struct Settings::Private
     QVariantList recentProjects;
     QSet<QString> reportedBadKeys;
     bool storeNeedsReopen = false;
+    // Set when settings.dat could not be made safe to write (see openStore):
+    // the handle then reads a private copy, and nothing is saved this run.
+    std::unique_ptr<QTemporaryFile> privateCopy;
+    bool refusalReported = false;
 
     void openStore();
+    void openPrivateCopy(const QByteArray &content, const char *reason);
     QSettings *writableStore();
     bool syncStore(const QString &what);
     void readAccountFile();
@@ -141,27 +148,69 @@ struct Settings::Private
 
 void Settings::Private::openStore()
 {
+    store.reset();
+    // A value that would make QSettings build arbitrary objects never
+    // reaches it: such entries leave the file first (kept aside, logged).
+    if (SettingsFileCheck::screen(settingsPath) == SettingsFileCheck::Outcome::Unrepaired) {
+        QFile file(settingsPath);
+        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        openPrivateCopy(SettingsFileCheck::check(content).content, "it holds values that cannot be read safely");
+        return;
+    }
     store = std::make_unique<QSettings>(settingsPath, QSettings::IniFormat);
-    if (store->status() != QSettings::FormatError)
+    // QSettings parses a group only when it is first read, and lines it
+    // skips there are dropped silently at its next write: every group is
+    // parsed now, and skipped lines count as damage too.
+    store->allKeys();
+    QFile file(settingsPath);
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (store->status() != QSettings::FormatError && !DamagedSettingsFile::hasUnreadableLines(content))
         return;
 
     // A file QSettings cannot parse keeps its error status for the handle's
     // whole life, which would make every later write look failed. Keep a
     // copy of the damaged file, then start a clean file holding whatever
     // could still be read; the rest reads as defaults.
-    const QString keptPath = DamagedSettingsFile::keepAside(settingsPath);
-    const QString keptNote
-        = keptPath.isEmpty() ? QString() : QStringLiteral(" The damaged file is saved as ") + keptPath;
-    QLOG_WARN() << "The settings file " << settingsPath << " could not be parsed (format error); "
-                << "the readable settings are kept and the rest take their defaults." << keptNote;
+    const QString keptPath = DamagedSettingsFile::keepAside(settingsPath, content);
+    if (keptPath.isEmpty()) {
+        // Writing now would lose what could not be read, with no copy of it.
+        openPrivateCopy(content, "it is damaged and no copy of it could be kept");
+        return;
+    }
+    QLOG_WARN() << "The settings file " << settingsPath << " could not be parsed in full; "
+                << "the readable settings are kept and the rest take their defaults. The damaged file is saved as "
+                << keptPath;
 
     const QVariantMap readable = DamagedSettingsFile::readableEntries(*store);
     store.reset();
     store = DamagedSettingsFile::rewrite(settingsPath, readable);
 }
 
+void Settings::Private::openPrivateCopy(const QByteArray &content, const char *reason)
+{
+    privateCopy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quorvel-settings-XXXXXX.dat"));
+    if (!privateCopy->open() || privateCopy->write(content) != content.size() || !privateCopy->flush())
+        QLOG_ERROR() << "Unable to prepare a private copy of the settings: " << privateCopy->errorString();
+    privateCopy->close();
+    QLOG_ERROR() << "The settings file " << settingsPath << " is read but not written this run: " << reason << ".";
+    store = std::make_unique<QSettings>(privateCopy->fileName(), QSettings::IniFormat);
+}
+
 bool Settings::Private::syncStore(const QString &what)
 {
+    if (privateCopy) {
+        if (!refusalReported)
+            QLOG_WARN() << "Unable to save " << what << " in " << settingsPath
+                        << ": the file is not written this run (see above).";
+        refusalReported = true;
+        return false;
+    }
+    // Another program may have written the file since it was opened, and
+    // the sync below reads it again before writing.
+    if (SettingsFileCheck::screen(settingsPath) == SettingsFileCheck::Outcome::Unrepaired) {
+        storeNeedsReopen = true;
+        return false;
+    }
     store->sync();
     const QSettings::Status status = store->status();
     if (status == QSettings::NoError)

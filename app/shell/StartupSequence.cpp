@@ -13,6 +13,7 @@
 #include "shell/Settings.h"
 #include "shell/StartLock.h"
 #include "shell/TerminationSignals.h"
+#include "common/SettingsFileCheck.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -40,15 +41,37 @@ QCommandLineOption flagOption(const QString &name)
     return QCommandLineOption(QStringList { name });
 }
 
+// The settings-library files of the application data folder, looked over
+// before anything opens them. The notification file is not among them: its
+// readers check it under the lock they share with the notifier.
+void screenSettingsFiles()
+{
+    QStringList names { QStringLiteral("meta.dat") };
+    for (const char *name : OldSettingFiles)
+        names.append(QString::fromLatin1(name).replace(QLatin1String(".ini"), QLatin1String(".dat")));
+    for (const QString &name : qAsConst(names))
+        SettingsFileCheck::screen(AppPaths::appDataFile(name));
+}
+
 } // namespace
 
 int StartupSequence::run(int argc, char *argv[])
 {
     prepareEnvironment();
+    // Logging starts this early so that what the look over settings.dat
+    // finds is written down; neither needs the application object.
+    AppPaths::createFolders();
+    startLogging();
+    SettingsFileCheck::screen(AppPaths::settingsFile());
 
     // Read before the application object exists: the scale factor only
     // takes effect when set that early. This handle stays open until the end.
-    auto scaleSettings = std::make_unique<QSettings>(AppPaths::settingsFile(), QSettings::IniFormat);
+    // A file that still holds values that cannot be read safely (it could
+    // not be repaired) is not read here: no forced scale then.
+    const QString scalePath = SettingsFileCheck::isSafeToRead(AppPaths::settingsFile())
+        ? AppPaths::settingsFile()
+        : AppPaths::appDataFile(QStringLiteral("no-settings-readable.dat"));
+    auto scaleSettings = std::make_unique<QSettings>(scalePath, QSettings::IniFormat);
     applyScaleFactor(*scaleSettings);
 
     if (Logging::Logger::qtMessagesWantedByEnvironment())
@@ -68,8 +91,6 @@ int StartupSequence::run(int argc, char *argv[])
                      });
     AppResources::initialize();
 
-    AppPaths::createFolders();
-    startLogging();
     QLOG_INFO() << "Application " << AppInfo::version() << " started from "
                 << QCoreApplication::applicationDirPath();
 
@@ -86,6 +107,7 @@ int StartupSequence::run(int argc, char *argv[])
         return 0;
 
     migrateSettingFiles(AppPaths::appDataDir());
+    screenSettingsFiles();
     const bool firstLaunch = prepareDatabase();
 
     auto server = std::make_unique<QuorvelServer>();

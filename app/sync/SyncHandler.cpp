@@ -15,13 +15,17 @@
 #include "shell/Settings.h"
 #include "time/NotificationManager.h"
 #include "time/RepeatedTaskHelper.h"
+#include "common/SettingsFileCheck.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QMetaEnum>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QSet>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <utility>
@@ -164,6 +168,7 @@ struct SyncHandler::Private
     Services services;
     ApiHandler* api = nullptr;
     std::unique_ptr<QSettings> syncFile;
+    std::unique_ptr<QTemporaryFile> syncFileCopy;
     bool active = false;
     int lastRevision = 0;
     // The server revision this run's download showed (an empty download
@@ -203,18 +208,51 @@ SyncHandler::SyncHandler(const Services& services, QObject* parent)
         this);
     connect(d->api, &ApiHandler::proxyAuthenticationRequired, this, &SyncHandler::proxyAuthenticationRequired);
 
-    d->syncFile = std::make_unique<QSettings>(syncFilePath(), QSettings::IniFormat);
-    if (d->syncFile->status() == QSettings::FormatError) {
+    d->syncFile = openSyncFile(&d->syncFileCopy);
+    reloadSyncFile();
+}
+
+std::unique_ptr<QSettings> SyncHandler::openSyncFile(std::unique_ptr<QTemporaryFile>* privateCopy)
+{
+    const QString path = syncFilePath();
+    // Reads the given content instead of the file, which is then left alone.
+    const auto onCopy = [&](const QByteArray& content, const char* reason) {
+        *privateCopy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quorvel-sync-XXXXXX.dat"));
+        if (!(*privateCopy)->open() || (*privateCopy)->write(content) != content.size())
+            QLOG_ERROR() << "Unable to prepare a copy of the sync file: " << (*privateCopy)->errorString();
+        (*privateCopy)->close();
+        QLOG_ERROR() << "The sync file " << path << " is read from a copy this run (" << reason
+                     << "); the sync state is not saved.";
+        auto file = std::make_unique<QSettings>((*privateCopy)->fileName(), QSettings::IniFormat);
+        file->beginGroup(SyncGroup);
+        return file;
+    };
+    const auto contentOf = [&path] {
+        QFile raw(path);
+        return raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
+    };
+
+    if (SettingsFileCheck::screen(path) == SettingsFileCheck::Outcome::Unrepaired)
+        return onCopy(SettingsFileCheck::check(contentOf()).content, "it holds values that cannot be read safely");
+    auto file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    // Every group is parsed now: QSettings finds damage in a group only when
+    // it first reads it, and from then on reports a format error for the
+    // handle's whole life - successful writes included.
+    const QVariantMap readable = DamagedSettingsFile::readableEntries(*file);
+    const QByteArray content = contentOf();
+    if (file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content)) {
         // The handle would drop whatever it could not read at its next write;
         // the file is kept aside and started again from what was readable.
-        QLOG_WARN() << "The sync file " << syncFilePath() << " is damaged; it is kept aside and rewritten.";
-        DamagedSettingsFile::keepAside(syncFilePath());
-        const QVariantMap readable = DamagedSettingsFile::readableEntries(*d->syncFile);
-        d->syncFile.reset();
-        d->syncFile = DamagedSettingsFile::rewrite(syncFilePath(), readable);
+        const QString keptPath = DamagedSettingsFile::keepAside(path, content);
+        if (keptPath.isEmpty())
+            return onCopy(content, "it is damaged and no copy of it could be kept");
+        QLOG_WARN() << "The sync file " << path << " is damaged; it is kept as " << keptPath
+                    << " and started again from what could be read.";
+        file.reset();
+        file = DamagedSettingsFile::rewrite(path, readable);
     }
-    d->syncFile->beginGroup(SyncGroup);
-    reloadSyncFile();
+    file->beginGroup(SyncGroup);
+    return file;
 }
 
 SyncHandler::~SyncHandler() = default;
@@ -282,7 +320,14 @@ qint64 SyncHandler::nowSeconds() const
 
 void SyncHandler::reloadSyncFile()
 {
+    // Read again from disk below; whatever another program left there is
+    // looked over first.
+    // (A run that reads a private copy stays with it.)
+    if (!d->syncFileCopy && SettingsFileCheck::screen(syncFilePath()) == SettingsFileCheck::Outcome::Unrepaired)
+        d->syncFile = openSyncFile(&d->syncFileCopy);
     d->syncFile->sync();
+    if (!d->syncFileCopy && d->syncFile->status() == QSettings::FormatError)
+        d->syncFile = openSyncFile(&d->syncFileCopy);
     // Anything but a revision means "from the beginning".
     d->lastRevision = qMax(0, d->syncFile->value(LastRevisionKey, 0).toInt());
     const QString inbox = d->syncFile->value(InboxIdKey).toString();
@@ -316,6 +361,11 @@ bool SyncHandler::startRun()
     if (d->active)
         return false;
     d->restart = false;
+    if (!store()->isConnected()) {
+        QLOG_ERROR() << "The database is not open; the sync does not start.";
+        emit storeUnavailable();
+        return false;
+    }
     const QString login = settings()->clientLogin();
     const QString password = settings()->clientPassword();
     reloadSyncFile();
@@ -514,10 +564,30 @@ void SyncHandler::persistRevision()
     if (!d->revisionToSave)
         return;
     d->revisionToSave = false;
-    d->syncFile->setValue(LastRevisionKey, d->lastRevision);
-    d->syncFile->sync();
-    if (d->syncFile->status() != QSettings::NoError)
+    if (!writeSyncValue(LastRevisionKey, d->lastRevision))
         QLOG_ERROR() << "Unable to save the last client revision in " << syncFilePath();
+}
+
+bool SyncHandler::writeSyncValue(const QString& key, const QVariant& value)
+{
+    // A handle's status keeps the first error it met: after one, only a
+    // fresh handle can tell whether this write succeeds.
+    if (d->syncFileCopy) {
+        d->syncFile->setValue(key, value);
+        return false;
+    }
+    if (d->syncFile->status() != QSettings::NoError)
+        d->syncFile = openSyncFile(&d->syncFileCopy);
+    d->syncFile->setValue(key, value);
+    d->syncFile->sync();
+    if (!d->syncFileCopy && d->syncFile->status() == QSettings::FormatError) {
+        // The file was damaged on disk since it was read: the write went
+        // through, but over what could be read of it. Started again properly.
+        d->syncFile = openSyncFile(&d->syncFileCopy);
+        d->syncFile->setValue(key, value);
+        d->syncFile->sync();
+    }
+    return !d->syncFileCopy && d->syncFile->status() == QSettings::NoError;
 }
 
 // --- Waiting for replies ---
@@ -702,6 +772,17 @@ bool SyncHandler::mergeItems(const QVariantList& items, int revision)
             QLOG_WARN() << "An object of the unknown type \"" << type << "\" from the server is skipped.";
         if (outcome == MergeOutcome::Malformed)
             return false;
+        if (outcome == MergeOutcome::Refused && (store()->lastFailureWasStorage() || !store()->isInTransaction())) {
+            // Not this object's fault: a full disk or an I/O error would
+            // refuse the rest too, and skipping them all would move the
+            // revision past changes that were never kept. After some such
+            // failures SQLite also undoes the whole transaction by itself,
+            // and the writes after it would each be final at once. The merge
+            // stops, and the same changes come again next time.
+            QLOG_ERROR() << "The database could not store the server's " << type << " \"" << serverId
+                         << "\"; the merge stops.";
+            return false;
+        }
         if (outcome == MergeOutcome::Refused) {
             // One object that this store cannot take must not hold back the
             // rest of the download, nor every upload after it, for ever.
@@ -905,14 +986,14 @@ void SyncHandler::finishMerge(int revision)
 
     bool builtInChanged = false;
     if (!merge.newInboxId.isEmpty() && merge.newInboxId != d->inboxId) {
-        d->syncFile->setValue(InboxIdKey, merge.newInboxId);
-        d->syncFile->sync();
+        if (!writeSyncValue(InboxIdKey, merge.newInboxId))
+            QLOG_ERROR() << "Unable to save the QuorvelBox identifier in " << syncFilePath();
         d->inboxId = merge.newInboxId;
         builtInChanged = true;
     }
     if (!merge.newOneStepId.isEmpty() && merge.newOneStepId != d->oneStepId) {
-        d->syncFile->setValue(OneStepIdKey, merge.newOneStepId);
-        d->syncFile->sync();
+        if (!writeSyncValue(OneStepIdKey, merge.newOneStepId))
+            QLOG_ERROR() << "Unable to save the One Step Actions identifier in " << syncFilePath();
         d->oneStepId = merge.newOneStepId;
         builtInChanged = true;
     }
@@ -1052,6 +1133,8 @@ bool SyncHandler::sendList(const QList<DataObject>& list, Kind kind, quint64 run
             sent = false;
             break;
         }
+        if (d->active && d->run == run && !storeAcceptedBatch())
+            return false;
     }
     if (d->active && d->run == run && !d->acceptedObjects.isEmpty() && !waitUntilSettled(run)) {
         // What the server took is marked next time, when it comes back with
@@ -1071,9 +1154,20 @@ bool SyncHandler::sendList(const QList<DataObject>& list, Kind kind, quint64 run
     return storeAccepted() && sent;
 }
 
+bool SyncHandler::storeAcceptedBatch()
+{
+    if (d->acceptedObjects.size() < UploadBatchSize)
+        return true;
+    // A delete or complete of the user's waits in its transaction: marking
+    // now would commit it for them. The batch grows until it is settled.
+    if (store()->isInTransaction())
+        return true;
+    return storeAccepted();
+}
+
 bool SyncHandler::storeAccepted()
 {
-    // One transaction for the objects of a list: a commit of its own for each
+    // One transaction for a batch of objects: a commit of its own for each
     // would cost the disk several flushes per object. None is held open
     // while waiting for the server, when the interface may write too.
     const QList<AcceptedObject> accepted = std::exchange(d->acceptedObjects, {});

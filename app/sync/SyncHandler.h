@@ -16,6 +16,7 @@ class NotificationManager;
 class QAuthenticator;
 class QNetworkProxy;
 class QSettings;
+class QTemporaryFile;
 class RepeatedTaskHelper;
 class Settings;
 
@@ -44,9 +45,15 @@ class Settings;
 // device has seen: a change that another device made in between comes with
 // the next download.
 //
-// The objects of one upload list that the server took are marked as
-// synchronised together when the list ends, in one transaction; an object
-// changed here while it was on its way keeps its change for the next run.
+// The objects that the server took are marked as synchronised as the upload
+// goes, a few at a time in one transaction (UploadBatchSize), so that an
+// upload cut short (the program killed, the computer off) starts again
+// where it stopped, not from the top of its list; an object changed here
+// while it was on its way keeps its change for the next run.
+//
+// A run refuses to start while the store is not open (storeUnavailable()):
+// it would find nothing to merge into and nothing to send, and pass for a
+// successful sync.
 //
 // Lives in the data worker thread beside the store it calls directly.
 class SyncHandler : public QObject
@@ -69,6 +76,10 @@ public:
     // instead: a server that refuses the same repair for ever must not keep
     // the sync busy for ever.
     static constexpr int MaxRestartsInRow = 5;
+    // How many accepted objects are marked as synchronised together: one
+    // transaction (a few flushes of the disk) per object would slow a large
+    // upload down, and a kill sends at most this many again.
+    static constexpr int UploadBatchSize = 8;
 
     explicit SyncHandler(QObject* parent = nullptr);
     explicit SyncHandler(const Services& services, QObject* parent = nullptr);
@@ -86,6 +97,13 @@ public:
     QString oneStepActionsId() const;
 
     static QString syncFilePath();
+    // "sync.dat" opened in its group "Sync". Values that cannot be read
+    // safely leave the file first, and a file that QSettings cannot read in
+    // full is kept aside and started again from what it could read (both
+    // logged), so that the handle's status tells whether a write succeeded.
+    // When the file cannot be repaired the handle reads a private copy kept
+    // in *privateCopy, and nothing reaches the real file this run.
+    static std::unique_ptr<QSettings> openSyncFile(std::unique_ptr<QTemporaryFile>* privateCopy);
 
 public slots:
     bool start();
@@ -104,6 +122,8 @@ signals:
     // The merge failed (a malformed reply or a store failure): nothing of the
     // download was kept. Emitted before the run's finished().
     void runFailed();
+    // A run was asked for while the store is not open; nothing was done.
+    void storeUnavailable();
     void buildInProjectsUpdated();
     void proxyAuthenticationRequired(const QNetworkProxy& proxy, QAuthenticator* authenticator);
 
@@ -142,6 +162,9 @@ private:
     Answer takeAnswer(IntegerApiOperation* operation, Kind kind, quint64 run, const DataObject& sentVersion,
         DataObject* record, bool* create);
     bool storeAccepted();
+    // Marks what the server took so far once a batch is full, unless a change
+    // of the user's waits in its transaction; false when marking failed.
+    bool storeAcceptedBatch();
     bool unchangedSinceSent(const AcceptedObject& object);
     QList<DataObject> preparedList(Kind kind, bool folders);
     bool repairReference(DataObject record, Kind kind, const QString& text);
@@ -162,6 +185,7 @@ private:
     bool adoptRevision(int revision);
     void adoptUploadRevision(int revision);
     void persistRevision();
+    bool writeSyncValue(const QString& key, const QVariant& value);
     void reloadSyncFile();
     void giveCredentialsToApi();
 

@@ -7,6 +7,7 @@
 #include "shell/Settings.h"
 
 #include <QSettings>
+#include <QTemporaryFile>
 
 namespace {
 const QString LastSyncKey = QStringLiteral("LastSyncDateTime");
@@ -18,6 +19,7 @@ struct SyncManager::Private
 {
     SyncHandler::Services services;
     std::unique_ptr<QSettings> syncFile;
+    std::unique_ptr<QTemporaryFile> syncFileCopy;
     std::unique_ptr<SyncHandler> handler;
     bool active = false;
     bool checkLoginActive = false;
@@ -51,10 +53,10 @@ SyncManager::SyncManager(const SyncHandler::Services& services, QObject* parent)
     connect(handler, &SyncHandler::runFailed, this, &SyncManager::onRunFailed);
     connect(handler, &SyncHandler::buildInProjectsUpdated, this, &SyncManager::reloadBuiltInIds);
     connect(handler, &SyncHandler::proxyAuthenticationRequired, this, &SyncManager::proxyAuthenticationRequired);
+    connect(handler, &SyncHandler::storeUnavailable, this, &SyncManager::storeUnavailable);
 
     refreshLoggedIn();
-    d->syncFile = std::make_unique<QSettings>(SyncHandler::syncFilePath(), QSettings::IniFormat);
-    d->syncFile->beginGroup(QStringLiteral("Sync"));
+    d->syncFile = SyncHandler::openSyncFile(&d->syncFileCopy);
     reloadBuiltInIds();
 }
 

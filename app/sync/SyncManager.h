@@ -100,6 +100,8 @@ signals:
     // or the password was changed on another device). Whatever else keeps
     // per-user data follows this.
     void localDataWiped();
+    // A sync was asked for while the store is not open; none ran.
+    void storeUnavailable();
 
 private:
     bool startRun(bool silent);

@@ -5,6 +5,7 @@
 #include "logging/LogText.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
+#include "common/SettingsFileCheck.h"
 #include "time/RepeatedTaskHelper.h"
 
 #include <QDeadlineTimer>
@@ -195,13 +196,18 @@ bool NotificationManager::Private::read(QStringList* keysRead)
     QDateTime modified;
     if (!readFile(&content, &modified))
         return false;
-    std::unique_ptr<QSettings> file = openScratch(content);
+    // Entries that QSettings cannot read safely never reach it.
+    const SettingsFileCheck::Result safe = SettingsFileCheck::check(content);
+    std::unique_ptr<QSettings> file = openScratch(safe.content);
     if (!file)
         return false;
-    const bool damaged
-        = file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content);
+    const bool damaged = file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content)
+        || !safe.droppedKeys.isEmpty();
     if (damaged && qHash(content) != reportedDamage) {
         reportedDamage = qHash(content);
+        if (!safe.droppedKeys.isEmpty())
+            QLOG_WARN() << "The notification file " << filePath << " holds values that cannot be read safely ("
+                        << SettingsFileCheck::keysForLog(safe.droppedKeys) << "); they are not read.";
         QLOG_WARN() << "The notification file " << filePath
                     << " holds lines that cannot be read; they are kept aside at the next reminder change.";
     }
@@ -272,8 +278,11 @@ std::unique_ptr<QSettings> NotificationManager::Private::openScratch(const QByte
 std::unique_ptr<QSettings> NotificationManager::Private::openForChange(
     const QByteArray& content, bool* repaired)
 {
-    std::unique_ptr<QSettings> file = openScratch(content);
-    if (!file || (file->status() == QSettings::NoError && !DamagedSettingsFile::hasUnreadableLines(content)))
+    const SettingsFileCheck::Result safe = SettingsFileCheck::check(content);
+    std::unique_ptr<QSettings> file = openScratch(safe.content);
+    if (!file
+        || (safe.droppedKeys.isEmpty() && file->status() == QSettings::NoError
+            && !DamagedSettingsFile::hasUnreadableLines(content)))
         return file;
 
     const QString keptPath = DamagedSettingsFile::keepAside(filePath, content);
@@ -291,6 +300,9 @@ std::unique_ptr<QSettings> NotificationManager::Private::openForChange(
         return nullptr;
     for (auto it = readable.cbegin(); it != readable.cend(); ++it)
         file->setValue(it.key(), it.value());
+    if (!safe.droppedKeys.isEmpty())
+        QLOG_ERROR() << "The notification file " << filePath << " held values that cannot be read safely ("
+                     << SettingsFileCheck::keysForLog(safe.droppedKeys) << "); they are left out.";
     QLOG_ERROR() << "The notification file " << filePath << " is damaged; it is kept as " << keptPath
                  << " and its " << readable.size() << " readable entries are used.";
     *repaired = true;

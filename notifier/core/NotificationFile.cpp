@@ -1,5 +1,6 @@
 #include "core/NotificationFile.h"
 
+#include "common/SettingsFileCheck.h"
 #include "core/NotificationKey.h"
 #include "logging/Log.h"
 
@@ -61,13 +62,18 @@ NotificationFile::Contents NotificationFile::read()
         contents.readable = true;
         return contents;
     }
-    const QString copyPath = writeCopy(bytes);
+    // Entries that QSettings cannot read safely never reach it; they count
+    // as damage, which is kept aside before the file is written again.
+    const SettingsFileCheck::Result safe = SettingsFileCheck::check(bytes);
+    reportUnsafe(safe.droppedKeys, bytes);
+    const QString copyPath = writeCopy(safe.content);
     if (copyPath.isEmpty())
         return contents;
     {
         const QSettings view(copyPath, QSettings::IniFormat);
         contents.readable = true;
-        contents.damaged = view.status() != QSettings::NoError || hasUnreadableLines(bytes);
+        contents.damaged
+            = view.status() != QSettings::NoError || hasUnreadableLines(bytes) || !safe.droppedKeys.isEmpty();
         const QStringList keys = view.allKeys();
         for (const QString &key : keys) {
             if (!key.isEmpty())
@@ -94,10 +100,12 @@ NotificationFile::Removal NotificationFile::remove(const QString &key)
         return Removal::Failed;
     if (!exists || bytes.isEmpty())
         return Removal::Absent;
-    const QString copyPath = writeCopy(bytes);
+    const SettingsFileCheck::Result safe = SettingsFileCheck::check(bytes);
+    reportUnsafe(safe.droppedKeys, bytes);
+    const QString copyPath = writeCopy(safe.content);
     if (copyPath.isEmpty())
         return Removal::Failed;
-    Removal result = removeFromCopy(copyPath, bytes, key);
+    Removal result = removeFromCopy(copyPath, bytes, key, !safe.droppedKeys.isEmpty());
     if (result == Removal::Removed && !replaceWith(copyPath))
         result = Removal::Failed;
     QFile::remove(copyPath);
@@ -105,12 +113,12 @@ NotificationFile::Removal NotificationFile::remove(const QString &key)
 }
 
 NotificationFile::Removal NotificationFile::removeFromCopy(const QString &copyPath, const QByteArray &bytes,
-                                                          const QString &key) const
+                                                          const QString &key, bool unsafeLeftOut) const
 {
     QSettings view(copyPath, QSettings::IniFormat);
     if (!view.contains(key))
         return Removal::Absent;
-    const bool damaged = view.status() != QSettings::NoError || hasUnreadableLines(bytes);
+    const bool damaged = view.status() != QSettings::NoError || hasUnreadableLines(bytes) || unsafeLeftOut;
     if (damaged && !keepAside(bytes))
         return Removal::Failed;
     view.remove(key);
@@ -121,6 +129,16 @@ NotificationFile::Removal NotificationFile::removeFromCopy(const QString &copyPa
         return Removal::Failed;
     }
     return Removal::Removed;
+}
+
+void NotificationFile::reportUnsafe(const QStringList &keys, const QByteArray &bytes)
+{
+    // Once for each content: the file is read at every change.
+    const uint hash = keys.isEmpty() ? 0 : qHash(bytes);
+    if (hash != 0 && hash != m_reportedUnsafe)
+        QLOG_WARN() << "The notification file holds values that cannot be read safely ("
+                    << SettingsFileCheck::keysForLog(keys) << "); they are not read.";
+    m_reportedUnsafe = hash;
 }
 
 bool NotificationFile::hasUnreadableLines(const QByteArray &content)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantMap>
 
@@ -57,9 +58,12 @@ private:
     QString writeCopy(const QByteArray &bytes);
     bool keepAside(const QByteArray &bytes) const;
     bool replaceWith(const QString &copyPath) const;
-    Removal removeFromCopy(const QString &copyPath, const QByteArray &bytes, const QString &key) const;
+    Removal removeFromCopy(const QString &copyPath, const QByteArray &bytes, const QString &key,
+                           bool unsafeLeftOut) const;
+    void reportUnsafe(const QStringList &keys, const QByteArray &bytes);
 
     QString m_filePath;
     QTemporaryDir m_scratch;
     quint64 m_copyCount = 0;
+    uint m_reportedUnsafe = 0;
 };

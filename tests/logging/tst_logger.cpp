@@ -10,6 +10,9 @@
 
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 class TestLogger : public QObject
 {
     Q_OBJECT
@@ -197,6 +200,37 @@ private slots:
         // The previous destination stays in use.
         QLOG_INFO() << "still logged";
         QCOMPARE(lines().size(), 1);
+    }
+
+    void shouldFallBackToStandardErrorWithoutALogFile()
+    {
+        Logging::Logger::instance().removeDestinations();
+        // A folder that cannot be made: a file of that name is in the way.
+        QFile blocker(m_dir->filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString captured = m_dir->filePath(QStringLiteral("stderr.txt"));
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        const int file = ::open(QFile::encodeName(captured).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(saved >= 0 && file >= 0);
+        ::dup2(file, STDERR_FILENO);
+        ::close(file);
+        const bool opened
+            = Logging::Logger::instance().setFileDestination(blocker.fileName() + QStringLiteral("/x.dat"));
+        QLOG_WARN() << "told on standard error";
+        Logging::Logger::instance().flush();
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+
+        QVERIFY(!opened);
+        QFile output(captured);
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(output.readAll());
+        QVERIFY2(text.contains(QStringLiteral("logging to standard error")), qPrintable(text));
+        QVERIFY2(QRegularExpression(QStringLiteral("WARN  \\S+ told on standard error\n")).match(text).hasMatch(),
+            qPrintable(text));
     }
 };
 

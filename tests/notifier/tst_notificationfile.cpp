@@ -95,9 +95,12 @@ private slots:
         const QByteArray moment = QByteArray::number(QDateTime::currentMSecsSinceEpoch() + 3600000);
         QTest::newRow("garbage bytes") << QByteArray("\x00\xff\xfe\x80\n[\n=\x01\n", 11) << "cannot be read";
         QTest::newRow("invalid date") << QByteArray("d1_DUEDATE_" + moment + "=not a date\n") << "without a valid date";
+        // Variant forms of no value the programs write never reach QSettings.
         QTest::newRow("broken variant") << QByteArray("d2_DUEDATE_" + moment + "=@Variant(\\0\\0\\0\\x10)\n")
-                                        << "without a valid date";
-        QTest::newRow("group key") << QByteArray("[..]\nx_DUEDATE_" + moment + "=@DateTime(oops)\n") << "inside a group";
+                                        << "cannot be read safely";
+        QTest::newRow("broken variant in a group")
+            << QByteArray("[..]\nx_DUEDATE_" + moment + "=@DateTime(oops)\n") << "cannot be read safely";
+        QTest::newRow("group key") << QByteArray("[..]\nx_DUEDATE_" + moment + "=1\n") << "inside a group";
         QTest::newRow("long key") << QByteArray(QByteArray(10240, 'k') + "_DUEDATE_" + moment + "=1\n") << "longer than";
         QTest::newRow("unknown kind") << QByteArray("u_LATER_" + moment + "=x\n") << "kind is unknown";
         QTest::newRow("moment not a number") << QByteArray("m_DUEDATE_12ab=x\n") << "not a number";

@@ -2,6 +2,7 @@
 #include "shell/AppPaths.h"
 #include "shell/AutostartEntry.h"
 #include "shell/Settings.h"
+#include "support/HostileSettings.h"
 #include "support/TestMain.h"
 
 #include <QDataStream>
@@ -133,6 +134,9 @@ private slots:
     void shouldNotSignalWhenTheFileRefusesTheWrite();
     void shouldKeepReadableSettingsOfAnUnparsableFile_data();
     void shouldKeepReadableSettingsOfAnUnparsableFile();
+    void shouldLeaveOutValuesThatCannotBeReadSafely_data();
+    void shouldLeaveOutValuesThatCannotBeReadSafely();
+    void shouldNotReadAValueThatAnotherProgramMadeUnsafe();
     void shouldReadDefaultForValueOfWrongType_data();
     void shouldReadDefaultForValueOfWrongType();
 
@@ -357,6 +361,61 @@ void TestSettings::shouldKeepReadableSettingsOfAnUnparsableFile_data()
     QTest::newRow("unterminated section")
         << QByteArray("[General]\nshow_future_tasks=false\n[broken\nfoo=1\n") << true;
     QTest::newRow("binary garbage") << QByteArray("\x00\x01\x02\xff\xfe garbage\n=\n[[[\n", 20) << false;
+    // QSettings meets this only when it parses the group, and drops it
+    // silently at its next write.
+    QTest::newRow("line without a value")
+        << QByteArray("[General]\nshow_future_tasks=false\nnot a setting at all\n") << true;
+}
+
+void TestSettings::shouldLeaveOutValuesThatCannotBeReadSafely_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    for (const HostileSettings::Value& value : HostileSettings::values())
+        QTest::newRow(qPrintable(value.kind)) << value.text;
+}
+
+void TestSettings::shouldLeaveOutValuesThatCannotBeReadSafely()
+{
+    QFETCH(QByteArray, value);
+    const QByteArray content = "[General]\nshow_future_tasks=false\napplication_color=" + value
+        + "\n[Proxy]\nhost%3A8080=" + value + "\n";
+    writeBytes(AppPaths::settingsFile(), content);
+
+    const LogWatch log;
+    Settings settings;
+    QVERIFY2(log.text().contains(QStringLiteral("held values that cannot be read safely (\"application_color\", "
+                                                "\"Proxy/host:8080\")")),
+        qPrintable(log.text()));
+    QCOMPARE(settings.showFutureTasks(), false);
+    QCOMPARE(settings.applicationColor(), QColor(QStringLiteral("#3F51B5")));
+    QCOMPARE(settings.proxyCredentials(QStringLiteral("host:8080")), QJsonObject());
+    const QStringList copies
+        = QDir(AppPaths::appDataDir()).entryList({ QStringLiteral("settings.dat.damaged-*") }, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(readBytes(AppPaths::appDataFile(copies.first())), content);
+
+    QSignalSpy changed(&settings, &Settings::cloudSyncEnabledChanged);
+    settings.setCloudSyncEnabled(true);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(reread()->showFutureTasks(), false);
+}
+
+void TestSettings::shouldNotReadAValueThatAnotherProgramMadeUnsafe()
+{
+    Settings settings;
+    settings.setShowFutureTasks(false);
+    // Written behind the handle's back, as another program would.
+    QByteArray content = readBytes(AppPaths::settingsFile());
+    content += "hostile=" + HostileSettings::fatalValues().first().text + "\n";
+    writeBytes(AppPaths::settingsFile(), content);
+    forgetParsedSettingsFile();
+
+    // The next write reads the file again before writing it.
+    const LogWatch log;
+    settings.setPlayActionSounds(false);
+    QVERIFY2(log.text().contains(QStringLiteral("cannot be read safely (\"hostile\")")), qPrintable(log.text()));
+    QCOMPARE(reread()->playActionSounds(), false);
+    QVERIFY(!readBytes(AppPaths::settingsFile()).contains("hostile"));
 }
 
 void TestSettings::shouldKeepReadableSettingsOfAnUnparsableFile()

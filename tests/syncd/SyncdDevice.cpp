@@ -46,8 +46,20 @@ bool SyncdDevice::launch(
     for (const QString& pair : extraEnvironment)
         environment.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     m_process.setProcessEnvironment(environment);
-    m_process.start(program(), { syncUrl.toString(), login, passwordHash });
+    const QStringList arguments { syncUrl.toString(), login, passwordHash };
+    if (m_wrapper.isEmpty())
+        m_process.start(program(), arguments);
+    else
+        m_process.start(m_wrapper.first(), m_wrapper.mid(1) + QStringList { program() } + arguments);
     return m_process.waitForStarted(5000);
+}
+
+void SyncdDevice::kill()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.kill();
+    m_process.waitForFinished(5000);
 }
 
 void SyncdDevice::stop()

@@ -24,6 +24,12 @@ public:
     // The environment that gives a device a wall clock shifted by seconds.
     static QStringList clockShift(qint64 seconds);
     void stop();
+    // Ends the device at once (SIGKILL), as a crash or a power cut would.
+    void kill();
+    // The device runs as the last arguments of this command (a wrapper that
+    // prepares its surroundings, then runs it); empty: directly.
+    void setWrapper(const QStringList& command) { m_wrapper = command; }
+    QProcess& process() { return m_process; }
 
     // Sends one command; the text after "OK ", or a null string after "ERR".
     QString command(const QString& line);
@@ -41,4 +47,5 @@ public:
 private:
     QProcess m_process;
     QString m_lastError;
+    QStringList m_wrapper;
 };

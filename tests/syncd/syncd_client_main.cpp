@@ -32,6 +32,7 @@
 #include "support/TestSandbox.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,7 +54,8 @@ public:
     bool open()
     {
         const QString path = AppPaths::appDataFile(QStringLiteral("quorvel_data.db"));
-        if (!DatabaseTemplate::unpackTo(path))
+        // A device started again on its old home keeps its store.
+        if (!QFile::exists(path) && !DatabaseTemplate::unpackTo(path))
             return false;
         m_path = path;
         DataManager::Options options;
@@ -283,8 +285,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: quorvel-syncd-client SYNC_URL LOGIN PASSWORD_MD5\n");
         return 2;
     }
-    // A home of its own, inside the sandbox of the test that started it.
-    TestSandbox::enter();
+    // A home of its own, inside the sandbox of the test that started it;
+    // with QUORVEL_DEVICE_ROOT, one that a restarted device finds again.
+    const QString deviceRoot = qEnvironmentVariable("QUORVEL_DEVICE_ROOT");
+    if (deviceRoot.isEmpty())
+        TestSandbox::enter();
+    else if (!TestSandbox::enterAt(deviceRoot))
+        return 2;
     qputenv("QUORVEL_SYNC_URL", argv[1]);
     QCoreApplication app(argc, argv);
     AppInfo::applyToApplication();

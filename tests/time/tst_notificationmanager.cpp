@@ -575,9 +575,10 @@ private slots:
                   .entryList({ QFileInfo(path).fileName() + QStringLiteral(".damaged-*") });
         QCOMPARE(kept.size(), 1);
         QCOMPARE(bytesOf(QFileInfo(path).absolutePath() + QLatin1Char('/') + kept.first()), damaged);
+        // "@DateTime(garbage)" is no value the programs write: it is left
+        // out (the kept copy has it) rather than read.
         QCOMPARE(keysOf(path),
-            (QStringList {
-                good, NotificationManager::notificationKey(info("n", DueDate, wall(2024, 6, 11)), 0) }));
+            (QStringList { NotificationManager::notificationKey(info("n", DueDate, wall(2024, 6, 11)), 0) }));
     }
 
     void aChangeThatCannotBeSavedIsReported_data()
