@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bench/SyntheticDatabase.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -11,14 +13,15 @@ class RepeatedTaskHelper;
 class SqliteFloor;
 
 // Times the store's operations on one synthetic database and prints one
-// JSON line per operation: {"op", "n", "median_ms", "floor_ms", "ratio"}.
+// JSON line per operation: {"op", "shape", "n", "median_ms", "floor_ms", "ratio"}.
 // A read's floor is the same SQL the store ran, replayed through the sqlite3
 // C API; the interface's path through the worker thread is measured against
 // the store call alone; writes have none.
 class StoreBenchmark
 {
 public:
-    StoreBenchmark(const QString &filePath, int taskCount, int runs);
+    StoreBenchmark(const QString &filePath, int taskCount, int runs,
+                   SyntheticDatabase::Shape shape = SyntheticDatabase::Shape::Stress);
     ~StoreBenchmark();
 
     void runAll();
@@ -33,8 +36,10 @@ private:
 
     void dayIndicators(const QDate &firstDay);
     void timeHandlerPath();
+    void timeOpen();
 
     QString m_filePath;
+    QString m_shape;
     int m_taskCount;
     int m_runs;
     QDate m_today;

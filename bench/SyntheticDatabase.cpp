@@ -120,8 +120,55 @@ QString repetitionRule(Generator &gen, const QDate &due)
 
 } // namespace
 
+QString SyntheticDatabase::shapeName(Shape shape)
+{
+    return shape == Shape::Typical ? QStringLiteral("typical") : QStringLiteral("stress");
+}
+
+namespace {
+
+struct TaskDates {
+    QDateTime start;
+    QDateTime due;
+    bool mayRepeat = false;
+};
+
+// An active task of the stress shape: due within a month either side of today.
+TaskDates stressDates(Generator &gen, const QDate &today)
+{
+    TaskDates dates;
+    if (gen.chance(20))
+        return dates;
+    dates.due = gen.wallClock(today.addDays(gen.below(61) - 30));
+    if (gen.chance(25))
+        dates.start = dates.due.addDays(-gen.below(5)).addSecs(-3600);
+    dates.mayRepeat = true;
+    return dates;
+}
+
+// An active task of the typical shape: a few overdue, most due in the
+// coming months, some without a date.
+TaskDates typicalDates(Generator &gen, const QDate &today)
+{
+    TaskDates dates;
+    const int kind = gen.below(100);
+    if (kind < 10)
+        return dates;
+    if (kind < 20) {
+        dates.due = gen.wallClock(today.addDays(-1 - gen.below(60)));
+    } else {
+        dates.due = gen.wallClock(today.addDays(gen.below(180)));
+        if (gen.chance(16))
+            dates.start = dates.due.addDays(-1 - gen.below(14));
+    }
+    dates.mayRepeat = kind >= 20;
+    return dates;
+}
+
+} // namespace
+
 SyntheticDatabase::Summary SyntheticDatabase::build(const QString &filePath, int taskCount, const QDate &today,
-                                                    quint32 seed)
+                                                    Shape shape, quint32 seed)
 {
     QFile::remove(filePath);
     if (!DatabaseTemplate::unpackTo(filePath))
@@ -169,26 +216,29 @@ SyntheticDatabase::Summary SyntheticDatabase::build(const QString &filePath, int
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)");
     QHash<QString, int> tasksPerProject;
     const QString inbox = PredefinedDataHelper::initialQuorvelBoxId();
+    // Stress: 0..84 completed, 85..96 active, 97..99 trash; typical: 0..93
+    // completed, 94..96 active, 97..99 trash.
+    const int firstActive = shape == Shape::Typical ? 94 : 85;
     for (int i = 0; i < taskCount; ++i) {
-        const int kind = gen.below(100); // 0..84 completed, 85..96 active, 97..99 trash
+        const int kind = gen.below(100);
         QDateTime start;
         QDateTime due;
         QString period;
         int state = 2;
         qint64 timestamp = 0;
-        if (kind < 85) {
+        if (kind < firstActive) {
             due = gen.wallClock(today.addDays(-gen.below(730)));
             timestamp = due.toSecsSinceEpoch() + gen.below(86400);
         } else if (kind < 97) {
             state = 0;
-            if (!gen.chance(20)) {
-                due = gen.wallClock(today.addDays(gen.below(61) - 30));
-                if (gen.chance(25))
-                    start = due.addDays(-gen.below(5)).addSecs(-3600);
-                // 5% of all active tasks repeat; only the four fifths with a
-                // due date can, hence one in sixteen of those. At least one
-                // repeated task even in a tiny database, so that
-                // every operation has something to work on.
+            const TaskDates dates = shape == Shape::Typical ? typicalDates(gen, today) : stressDates(gen, today);
+            start = dates.start;
+            due = dates.due;
+            if (dates.mayRepeat) {
+                // 5% of all active tasks repeat; only those with a due date
+                // can, hence one in sixteen of those. At least one repeated
+                // task even in a tiny database, so that every operation has
+                // something to work on.
                 const bool lastChance = summary.repeatedTaskIds.isEmpty() && i >= taskCount / 2;
                 if (gen.below(16) == 0 || lastChance) {
                     period = repetitionRule(gen, due.date());

@@ -1,6 +1,6 @@
 // Builds synthetic databases shaped like a long-time user's and times the
-// store on them. Usage:
-//   quorvel-store-bench [--sizes 10000,100000] [--runs 15] [--dir DIR]
+// store on them, in both shapes (see SyntheticDatabase). Usage:
+//   quorvel-store-bench [--sizes 10000,100000] [--shapes typical,stress] [--runs 15] [--dir DIR]
 
 #include "bench/StoreBenchmark.h"
 #include "shell/AppInfo.h"
@@ -32,7 +32,10 @@ int main(int argc, char *argv[])
                                         QStringLiteral("count"), QStringLiteral("15"));
     const QCommandLineOption dirOption(QStringLiteral("dir"), QStringLiteral("Keep the databases in this folder."),
                                        QStringLiteral("path"));
-    parser.addOptions({ sizesOption, runsOption, dirOption });
+    const QCommandLineOption shapesOption(QStringLiteral("shapes"),
+                                          QStringLiteral("Database shapes, comma-separated: typical, stress."),
+                                          QStringLiteral("list"), QStringLiteral("typical,stress"));
+    parser.addOptions({ sizesOption, shapesOption, runsOption, dirOption });
     parser.process(app);
 
     QDir().mkpath(QDir::tempPath());
@@ -41,10 +44,17 @@ int main(int argc, char *argv[])
     QDir().mkpath(dir);
     const int runs = qMax(1, parser.value(runsOption).toInt());
     try {
-        for (const QString &size : parser.value(sizesOption).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const int taskCount = size.toInt();
-            StoreBenchmark benchmark(QStringLiteral("%1/bench_%2.db").arg(dir).arg(taskCount), taskCount, runs);
-            benchmark.runAll();
+        for (const QString &shapeName : parser.value(shapesOption).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const SyntheticDatabase::Shape shape = shapeName == QLatin1String("stress")
+                ? SyntheticDatabase::Shape::Stress
+                : SyntheticDatabase::Shape::Typical;
+            for (const QString &size : parser.value(sizesOption).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                const int taskCount = size.toInt();
+                StoreBenchmark benchmark(
+                    QStringLiteral("%1/bench_%2_%3.db").arg(dir, SyntheticDatabase::shapeName(shape)).arg(taskCount),
+                    taskCount, runs, shape);
+                benchmark.runAll();
+            }
         }
     } catch (const std::exception &error) {
         std::fprintf(stderr, "Benchmark failed: %s\n", error.what());

@@ -12,22 +12,51 @@
 #include "shell/Settings.h"
 #include "time/RepeatedTaskHelper.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSet>
 #include <QSettings>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <QTimer>
 #include <QVector>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
+#include <sqlite3.h>
+
 namespace {
+
+// Whether SQLite itself still holds a transaction on the connection: after
+// some failures (a full disk, an I/O error) it undoes the whole transaction
+// by itself. 1 yes, 0 no, -1 when this build cannot ask (Qt's driver may use
+// another SQLite library than ours).
+int sqliteTransactionState(const QSqlDatabase& db)
+{
+#ifdef QUORVEL_DIRECT_SQLITE_READS
+    if (!db.isOpen() || !db.driver())
+        return -1;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return -1;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    return connection ? (sqlite3_get_autocommit(connection) ? 0 : 1) : -1;
+#else
+    Q_UNUSED(db)
+    return -1;
+#endif
+}
 
 const QString CalendarInfoTableSql = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS calendar_info (\"id\" Integer NOT NULL PRIMARY KEY AUTOINCREMENT, "
@@ -288,20 +317,51 @@ struct DatabaseHandler::Private
     // leave two objects each other's parent; without this a cascade through
     // them would recurse until the stack runs out.
     QSet<QString> cascadePath;
+    // SQLite's result code of the last statement run here (0: it succeeded).
+    int lastErrorCode = 0;
+
+    DatabaseBackup backup { QString() };
+    // Since the last statement: the daily backup waits for a quiet moment.
+    QElapsedTimer sinceStatement;
+    // The in-use marker this store wrote at open, removed at a clean close.
+    QString inUseMarker;
+    // A file just put in place (a restored backup) is read whole at open.
+    bool checkFullyNext = false;
+    QTimer* backupTimer = nullptr;
+    int backupQuietMs = 10000;
+
+    // What a daily backup's check, finishing on a pool thread, reports
+    // back to: the store while it exists.
+    struct BackupReport
+    {
+        QMutex lock;
+        DatabaseHandler* store = nullptr;
+        std::atomic_bool running { false };
+    };
+    std::shared_ptr<BackupReport> backupReport = std::make_shared<BackupReport>();
+
+    void noteStatement(const QString& sql)
+    {
+        if (observer)
+            observer(sql);
+        sinceStatement.restart();
+    }
 
     // Runs sql once on query. A closed connection is refused here, before
     // Qt would complain about it on its own.
     bool run(QSqlQuery& query, const QString& sql, QString* errorText)
     {
-        if (observer)
-            observer(sql);
+        noteStatement(sql);
         if (!db.isOpen()) {
             *errorText = notOpenText();
             return false;
         }
-        if (query.exec(sql))
+        if (query.exec(sql)) {
+            lastErrorCode = 0;
             return true;
+        }
         *errorText = query.lastError().text();
+        lastErrorCode = query.lastError().nativeErrorCode().toInt();
         return false;
     }
 
@@ -349,6 +409,8 @@ DatabaseHandler::DatabaseHandler(const QString& filePath, const QString& connect
 {
     d->filePath = filePath;
     d->connectionName = connectionName;
+    d->backup = DatabaseBackup(filePath);
+    d->backupReport->store = this;
     d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     DataObjectTypes::registerMetaTypes();
     TreeHierarchy::registerMetaType();
@@ -357,8 +419,14 @@ DatabaseHandler::DatabaseHandler(const QString& filePath, const QString& connect
 
 DatabaseHandler::~DatabaseHandler()
 {
-    if (d->db.isOpen())
+    {
+        QMutexLocker locker(&d->backupReport->lock);
+        d->backupReport->store = nullptr;
+    }
+    if (d->db.isOpen()) {
         d->db.close();
+        clearInUseMark();
+    }
     // The connection may only be removed once no QSqlDatabase refers to it.
     d->db = QSqlDatabase();
     QSqlDatabase::removeDatabase(d->connectionName);
@@ -388,6 +456,12 @@ bool DatabaseHandler::openAtStart()
 
 void DatabaseHandler::updateSchema()
 {
+    const QStringList pending = pendingSchemaObjects();
+    if (!pending.isEmpty()) {
+        QLOG_INFO() << "The database gains " << pending.join(QStringLiteral(", "))
+                    << "; backing it up first...";
+        backUpBefore(DatabaseBackup::Reason::SchemaChange);
+    }
     createCalendarInfoTable();
     createTaskStateIndex();
     createUniqueIndexForProjectsAndContexts();
@@ -412,7 +486,14 @@ void DatabaseHandler::updateQueryStatisticsIfStale()
     // were; they are refreshed when that number is missing or the table
     // has since halved or doubled, which keeps this rare and cheap.
     // A small table is read whole in no time whatever the plan.
-    const int tasks = count(QStringLiteral("SELECT COUNT(*) FROM task"));
+    //
+    // Counting the rows would read a whole index at every open; the span of
+    // row numbers is read from the two ends of the table and is near enough
+    // (rows are seldom removed for good, and only halving matters).
+    // (Each end in a query of its own: SQLite goes straight to an end only
+    // for a lone min() or max().)
+    const int tasks = count(QStringLiteral(
+        "SELECT ifnull((SELECT max(rowid) FROM task) - (SELECT min(rowid) FROM task) + 1, 0)"));
     if (tasks < 1000)
         return;
     qint64 analysed = 0;
@@ -431,8 +512,10 @@ void DatabaseHandler::updateQueryStatisticsIfStale()
 
 bool DatabaseHandler::connectDatabase(const QString& filePath)
 {
-    if (d->db.isOpen())
+    if (d->db.isOpen()) {
         d->db.close();
+        clearInUseMark();
+    }
 
     // SQLite would create a missing file as an empty database, which would
     // then pass for a real one on the next start.
@@ -449,23 +532,65 @@ bool DatabaseHandler::connectDatabase(const QString& filePath)
         return false;
     }
     // SQLite opens lazily: a damaged or foreign file only shows when it is read.
-    if (!checkReadable(filePath)) {
+    const bool leftOpen = QFileInfo::exists(inUseMarkerPath(filePath));
+    if (leftOpen) {
+        QLOG_WARN() << "The database " << filePath
+                    << " was not closed at the end of the last session; every page of it is checked.";
+    }
+    const OpenCheck depth = leftOpen || d->checkFullyNext ? OpenCheck::Full : OpenCheck::Cheap;
+    if (!checkReadable(filePath, depth)) {
         d->db.close();
         setConnected(false);
         return false;
     }
+    d->checkFullyNext = false;
     if (!QFileInfo(filePath).isWritable()) {
         QLOG_WARN() << "The database file is read-only, changes cannot be saved: " << filePath;
     }
+    markInUse(filePath);
     setConnected(true);
     return true;
 }
 
-bool DatabaseHandler::checkReadable(const QString& filePath)
+QString DatabaseHandler::inUseMarkerPath(const QString& filePath)
+{
+    const QFileInfo info(filePath);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".inuse");
+}
+
+void DatabaseHandler::markInUse(const QString& filePath)
+{
+    const QString marker = inUseMarkerPath(filePath);
+    QFile file(marker);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n') < 0) {
+        QLOG_WARN() << "Unable to write " << marker << ": should this session end without closing the "
+                    << "database, the next start will not check it in full.";
+        return;
+    }
+    d->inUseMarker = marker;
+}
+
+void DatabaseHandler::clearInUseMark()
+{
+    if (d->inUseMarker.isEmpty())
+        return;
+    if (!QFile::remove(d->inUseMarker) && QFileInfo::exists(d->inUseMarker))
+        QLOG_WARN() << "Unable to remove " << d->inUseMarker
+                    << "; the next open checks the database in full.";
+    d->inUseMarker.clear();
+}
+
+bool DatabaseHandler::checkReadable(const QString& filePath, OpenCheck depth)
+{
+    if (depth == OpenCheck::Full && !checkEveryPage(filePath))
+        return false;
+    return checkStructure(filePath);
+}
+
+bool DatabaseHandler::checkEveryPage(const QString& filePath)
 {
     QSqlQuery query(d->db);
-    // quick_check reads every page, so it also finds a file that was cut
-    // short, which a look at the schema alone would not notice.
     if (!query.exec(QStringLiteral("PRAGMA quick_check"))) {
         QLOG_ERROR() << "Unable to read the database " << filePath << ": " << query.lastError().text();
         return false;
@@ -476,6 +601,37 @@ bool DatabaseHandler::checkReadable(const QString& filePath)
     if (problems != QStringList { QStringLiteral("ok") }) {
         QLOG_ERROR() << "The database " << filePath
                      << " is damaged: " << problems.mid(0, 5).join(QStringLiteral("; "));
+        return false;
+    }
+    return true;
+}
+
+bool DatabaseHandler::checkStructure(const QString& filePath)
+{
+    QSqlQuery query(d->db);
+    const auto number = [&query](const QString& sql, qint64* value) {
+        if (!query.exec(sql) || !query.next())
+            return false;
+        *value = query.value(0).toLongLong();
+        return true;
+    };
+    // Reading the first page is where SQLite compares the length of the file
+    // with the page count in its header, so a file cut short fails here; the
+    // comparison is repeated for headers whose count SQLite does not trust.
+    qint64 pages = 0;
+    qint64 pageSize = 0;
+    qint64 freePages = 0;
+    if (!number(QStringLiteral("PRAGMA page_count"), &pages)
+        || !number(QStringLiteral("PRAGMA page_size"), &pageSize)
+        || !number(QStringLiteral("PRAGMA freelist_count"), &freePages)) {
+        QLOG_ERROR() << "Unable to read the database " << filePath << ": " << query.lastError().text();
+        return false;
+    }
+    const qint64 length = QFileInfo(filePath).size();
+    if (pages * pageSize > length || freePages > pages) {
+        QLOG_ERROR() << "The database " << filePath << " is damaged: the file holds " << length
+                     << " bytes, but its header counts " << pages << " pages of " << pageSize << " bytes, "
+                     << freePages << " of them free.";
         return false;
     }
 
@@ -491,6 +647,18 @@ bool DatabaseHandler::checkReadable(const QString& filePath)
                      << " is not a Quorvel database: it lacks the tables task, project and context.";
         return false;
     }
+
+    // Both edges of every table, root to leaf: a few pages each, however
+    // long the table, and a page that is not what its parent says it is
+    // shows here. (Each end in a query of its own: SQLite goes straight to
+    // an end only for a lone min() or max().)
+    const QString edges = QStringLiteral("SELECT (SELECT min(rowid) FROM %1), (SELECT max(rowid) FROM %1)");
+    for (const char* table : { "task", "project", "context" }) {
+        if (!query.exec(edges.arg(QLatin1String(table))) || !query.next()) {
+            QLOG_ERROR() << "The database " << filePath << " is damaged: " << query.lastError().text();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -499,6 +667,7 @@ void DatabaseHandler::disconnectDatabase()
     QLOG_INFO() << "Disconnecting from database...";
     d->db.close();
     d->transactionOpen = false;
+    clearInUseMark();
     setConnected(false);
 }
 
@@ -565,6 +734,10 @@ bool DatabaseHandler::commitChanges()
     }
     QLOG_ERROR() << "Unable to save changes into DB. Error description: " << d->databaseErrorText();
     d->lastCreatedObjectId.clear();
+    if (sqliteTransactionState(d->db) == 0) {
+        QLOG_WARN() << "The database had already undone the transaction.";
+        return false;
+    }
     if (d->db.rollback()) {
         QLOG_WARN() << "Rollback successfully completed.";
     } else {
@@ -576,7 +749,15 @@ bool DatabaseHandler::commitChanges()
 bool DatabaseHandler::rollbackChanges()
 {
     d->lastCreatedObjectId.clear();
+    const bool wasOpen = d->transactionOpen;
     d->transactionOpen = false;
+    // Asking SQLite to roll back what it already undid (a full disk ends the
+    // transaction by itself) only fails with "no transaction is active",
+    // which would read as a second fault.
+    if (wasOpen && sqliteTransactionState(d->db) == 0) {
+        QLOG_WARN() << "Rollback not needed: the database had already undone the transaction.";
+        return true;
+    }
     if (d->db.rollback()) {
         QLOG_WARN() << "Rollback successfully completed.";
         return true;
@@ -599,6 +780,8 @@ bool DatabaseHandler::recreateDatabase()
 {
     QLOG_INFO() << "Recreating the database...";
     const bool wasOpen = isConnected();
+    if (wasOpen)
+        backUpBefore(DatabaseBackup::Reason::Recreation);
     disconnectDatabase();
     d->lastCreatedObjectId.clear();
 
@@ -622,6 +805,7 @@ bool DatabaseHandler::recreateDatabase()
         return false;
 
     QLOG_INFO() << "Connecting to new created database...";
+    d->checkFullyNext = true;
     if (!connectDatabase(d->filePath)) {
         QLOG_ERROR() << "Unable to connect to the database!";
         return false;
@@ -646,7 +830,7 @@ bool DatabaseHandler::removeDatabaseFile()
     return true;
 }
 
-bool DatabaseHandler::setAsideUnreadableFile()
+bool DatabaseHandler::setAsideUnreadableFile(QString* keptAs)
 {
     const QString path = d->filePath;
     if (!QFileInfo::exists(path))
@@ -668,7 +852,151 @@ bool DatabaseHandler::setAsideUnreadableFile()
     }
     QLOG_WARN() << "The database could not be opened, so it is kept as " << keptPath
                 << " instead of being deleted.";
+    if (keptAs)
+        *keptAs = keptPath;
     return true;
+}
+
+bool DatabaseHandler::restoreBackup(const QString& backupPath)
+{
+    QLOG_INFO() << "Restoring the database from the backup " << backupPath << "...";
+    if (isConnected()) {
+        QLOG_ERROR() << "The database is open; a backup only takes the place of one that could not be "
+                        "opened.";
+        return false;
+    }
+    QString problem;
+    if (!DatabaseBackup::check(backupPath, DatabaseBackup::Check::Quick, &problem)) {
+        QLOG_ERROR() << "The backup " << backupPath << " cannot be restored: " << problem;
+        return false;
+    }
+    d->lastCreatedObjectId.clear();
+    d->transactionOpen = false;
+    QString keptAs;
+    if (!setAsideUnreadableFile(&keptAs)) {
+        QLOG_ERROR() << "Unable to move the database " << d->filePath
+                     << " aside; the backup is not restored.";
+        return false;
+    }
+    // Copied, never moved: the backup stays as it is, whatever happens next.
+    QString error;
+    if (!DatabaseBackup::copy(backupPath, d->filePath, &error)) {
+        QLOG_ERROR() << "Unable to copy the backup " << backupPath << " to " << d->filePath << ": " << error;
+        // The kept file goes back, so that the next start still finds it and
+        // offers the same choice, instead of a new empty database.
+        if (!keptAs.isEmpty() && QFile::rename(keptAs, d->filePath)) {
+            const QString journal = keptAs + QStringLiteral("-journal");
+            if (QFileInfo::exists(journal))
+                QFile::rename(journal, d->filePath + QStringLiteral("-journal"));
+        }
+        return false;
+    }
+    d->checkFullyNext = true;
+    QLOG_INFO() << "Connecting to the restored database...";
+    if (!connectDatabase(d->filePath)) {
+        QLOG_ERROR() << "Unable to connect to the database!";
+        return false;
+    }
+    updateSchema();
+    QLOG_INFO() << "The database was restored from the backup " << backupPath;
+    return isConnected();
+}
+
+DatabaseBackup DatabaseHandler::backups() const
+{
+    return d->backup;
+}
+
+QString DatabaseHandler::backupAccount() const
+{
+    return DatabaseBackup::accountLabel(settings()->clientLogin());
+}
+
+bool DatabaseHandler::holdsAnyObject()
+{
+    return count(QStringLiteral("SELECT EXISTS (SELECT 1 FROM task) OR EXISTS (SELECT 1 FROM project) "
+                                "OR EXISTS (SELECT 1 FROM context)"))
+        > 0;
+}
+
+void DatabaseHandler::backUpBefore(DatabaseBackup::Reason reason)
+{
+    // An empty database has nothing to lose, and a copy of one that has not
+    // changed since the newest backup would only push an older one out.
+    if (!holdsAnyObject())
+        return;
+    if (d->backup.isUpToDate()) {
+        QLOG_INFO() << "The newest backup already holds the database as it is.";
+        return;
+    }
+    d->backup.write(reason, backupAccount());
+}
+
+QStringList DatabaseHandler::pendingSchemaObjects()
+{
+    QSet<QString> present;
+    for (const DataObject& row :
+        list(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'index')")))
+        present.insert(row.value(NameKey).toString());
+    QStringList wanted { QStringLiteral("calendar_info"), QStringLiteral("TaskStateIndex") };
+    // A unique index that duplicates forbid fails at every open; it is no
+    // change that a backup should be taken for.
+    const auto creatable = [this](const char* table) {
+        const QString duplicates
+            = QStringLiteral("SELECT COUNT(*) FROM (SELECT id FROM %1 GROUP BY id HAVING COUNT(*) > 1)");
+        return count(duplicates.arg(QLatin1String(table))) == 0;
+    };
+    if (!present.contains(QStringLiteral("ProjectIdIndex")) && creatable("project"))
+        wanted.append(QStringLiteral("ProjectIdIndex"));
+    if (!present.contains(QStringLiteral("ContextIdIndex")) && creatable("context"))
+        wanted.append(QStringLiteral("ContextIdIndex"));
+    for (const auto& index : QueryIndexes)
+        wanted.append(QString::fromLatin1(index[0]));
+    QStringList pending;
+    for (const QString& name : qAsConst(wanted)) {
+        if (!present.contains(name))
+            pending.append(name);
+    }
+    return pending;
+}
+
+bool DatabaseHandler::isQuiet(int quietMs) const
+{
+    if (d->transactionOpen)
+        return false;
+    return !d->sinceStatement.isValid() || d->sinceStatement.elapsed() >= quietMs;
+}
+
+void DatabaseHandler::startDailyBackups(int checkIntervalMs, int quietMs)
+{
+    d->backupQuietMs = quietMs;
+    if (!d->backupTimer) {
+        d->backupTimer = new QTimer(this);
+        connect(d->backupTimer, &QTimer::timeout, this, [this] { backUpIfDue(d->backupQuietMs); });
+    }
+    d->backupTimer->start(checkIntervalMs);
+}
+
+bool DatabaseHandler::backUpIfDue(int quietMs)
+{
+    if (!isConnected() || !isQuiet(quietMs) || d->backupReport->running)
+        return false;
+    if (!d->backup.isDailyDue(QDate::currentDate()) || !holdsAnyObject())
+        return false;
+    const std::shared_ptr<Private::BackupReport> report = d->backupReport;
+    report->running = true;
+    const bool started = d->backup.writeCheckingLater(DatabaseBackup::Reason::Daily, backupAccount(),
+        QDateTime::currentDateTime(), [report](const QString& path) {
+            QMutexLocker locker(&report->lock);
+            report->running = false;
+            if (DatabaseHandler* store = report->store) {
+                QMetaObject::invokeMethod(
+                    store, [store, path] { emit store->dailyBackupFinished(path); }, Qt::QueuedConnection);
+            }
+        });
+    if (!started)
+        report->running = false;
+    return started;
 }
 
 void DatabaseHandler::writePredefinedObjectsReset()
@@ -710,8 +1038,7 @@ int DatabaseHandler::count(const QString& sql)
 QList<DataObject> DatabaseHandler::list(const QString& sql)
 {
     if (DirectRowReader::isAvailable(d->db)) {
-        if (d->observer)
-            d->observer(sql);
+        d->noteStatement(sql);
         QList<DataObject> records;
         QString error;
         if (!DirectRowReader::read(d->db, sql, &records, &error)) {
@@ -778,15 +1105,40 @@ void DatabaseHandler::setStatementObserver(std::function<void(const QString&)> o
     d->observer = std::move(observer);
 }
 
+bool DatabaseHandler::lastFailureWasStorage() const
+{
+    switch (d->lastErrorCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOTADB:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool DatabaseHandler::isInTransaction() const
 {
-    return d->transactionOpen;
+    // The one opened here may have been undone by SQLite after a failure.
+    return d->transactionOpen && sqliteTransactionState(d->db) != 0;
 }
 
 // --- Generic writes ---
 
 bool DatabaseHandler::beginLocalWrite()
 {
+    // Joining a transaction that SQLite has undone would make this write
+    // final at once, beyond the caller's rollback.
+    if (d->transactionOpen && sqliteTransactionState(d->db) == 0) {
+        QLOG_WARN() << "The database had undone the open transaction after a failure; a new one begins.";
+        d->transactionOpen = false;
+    }
     if (d->transactionOpen) {
         QLOG_DEBUG() << "Joining the open transaction.";
         return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataObject.h"
+#include "data/DatabaseBackup.h"
 #include "data/IndicatorState.h"
 #include "data/TreeHierarchy.h"
 
@@ -68,6 +69,13 @@ public:
     // Opens filePath as the database. Refuses (false, logged) a missing file,
     // which opening would otherwise create empty, and a file that is not a
     // readable Quorvel database; the file is left exactly as it was.
+    //
+    // Reading every page to prove a file sound costs more the more tasks
+    // there are, so it is done only when the last session with this file did
+    // not close it (a crash, a power cut: a marker beside the file says so)
+    // and after the file was replaced. Otherwise a look at the header, the
+    // schema and the edges of each table finds a file that is not a database,
+    // cut short or foreign, at a small cost that does not grow.
     Q_INVOKABLE bool connectDatabase(const QString& filePath);
     Q_INVOKABLE void disconnectDatabase();
     Q_INVOKABLE bool isConnected() const;
@@ -93,8 +101,31 @@ public:
     // Wipes all local data: replaces the database with a fresh copy of the
     // template, resets the built-in list identifiers and marks the predefined
     // folders and contexts as not yet created. Returns whether the new
-    // database is open.
+    // database is open. An open database is backed up first; one that could
+    // not be opened is kept aside under another name.
     Q_INVOKABLE bool recreateDatabase();
+    // Puts a copy of a backup in place of a database that could not be
+    // opened, which is kept aside under another name. Refused while the
+    // store is open and for a backup that fails its check. Returns whether
+    // the restored database is open.
+    Q_INVOKABLE bool restoreBackup(const QString& backupPath);
+
+    // The rolling backups of this store's file.
+    DatabaseBackup backups() const;
+    // The label of the account whose data the store holds now.
+    QString backupAccount() const;
+    // Backs the database up once a day, at the first check (every
+    // checkIntervalMs) that finds the store quiet: open, no change waiting
+    // to be confirmed, no statement for quietMs. The copy's check runs on
+    // another thread, so the worker is held only while pages are copied.
+    void startDailyBackups(int checkIntervalMs = 60000, int quietMs = 10000);
+    // One such check now; true when a backup was started.
+    bool backUpIfDue(int quietMs);
+    // Whether no statement ran for quietMs and no transaction is open.
+    bool isQuiet(int quietMs) const;
+
+    // The marker that says a session has the database at filePath open.
+    static QString inUseMarkerPath(const QString& filePath);
 
     // Statement primitives. Each runs the SQL text once on a new query;
     // a failure is logged with the driver's text.
@@ -119,6 +150,10 @@ public:
     // Called with the text of every statement before it runs.
     void setStatementObserver(std::function<void(const QString&)> observer);
 
+    // Whether the last statement failed for the database's own sake (a full
+    // disk, an I/O error, a read-only or locked file) rather than for the
+    // data it was given: such a failure says nothing about the object.
+    bool lastFailureWasStorage() const;
     // Whether a transaction begun here (or by beginTransaction()) is open.
     bool isInTransaction() const;
 
@@ -277,6 +312,8 @@ public:
 
 signals:
     void connectedChanged(bool connected);
+    // A daily backup finished its check: the kept copy, or empty when it failed.
+    void dailyBackupFinished(const QString& path);
 
 private:
     // Everything that runs at each open, in order.
@@ -313,8 +350,17 @@ private:
     void beginTopLevelRecords();
     bool endTopLevelRecords(bool result);
 
-    bool checkReadable(const QString& filePath);
-    bool setAsideUnreadableFile();
+    enum class OpenCheck { Cheap, Full };
+    bool checkReadable(const QString& filePath, OpenCheck depth);
+    bool checkEveryPage(const QString& filePath);
+    bool checkStructure(const QString& filePath);
+    void markInUse(const QString& filePath);
+    void clearInUseMark();
+    // The schema objects that the open-time statements would still create.
+    QStringList pendingSchemaObjects();
+    bool holdsAnyObject();
+    void backUpBefore(DatabaseBackup::Reason reason);
+    bool setAsideUnreadableFile(QString* keptAs = nullptr);
     bool removeDatabaseFile();
     void writePredefinedObjectsReset();
     void setConnected(bool connected);

@@ -16,20 +16,28 @@ const QString RepeatedKey = QStringLiteral("REPEATED");
 const QString FakeStartKey = QStringLiteral("FAKESTART");
 const QString FakeDueKey = QStringLiteral("FAKEDUE");
 
+// Dates are wall-clock fields, so the date is read as carried, never
+// converted between zones. An unset or unreadable value gives a null date.
+QDate dateOf(const DataObject& record, const QString& key)
+{
+    const auto found = record.constFind(key);
+    if (found == record.cend())
+        return QDate();
+    const QDateTime value = found->toDateTime();
+    return value.isValid() ? value.date() : QDate();
+}
+
 // The calendar date a row shows for a date key. An occurrence of a repeated
 // task on today or an earlier day keeps the stored task's dates and carries
-// the occurrence's own in the FAKE keys; those are the ones the row is
-// about. Dates are wall-clock fields, so the date is read as carried, never
-// converted between zones. An unset or unreadable value gives a null date.
-QDate shownDate(const DataObject& record, const QString& key, const QString& occurrenceKey)
+// the occurrence's own in the FAKE keys; those are the ones the row is about.
+QDate shownDate(const DataObject& record, bool repeated, const QString& key, const QString& occurrenceKey)
 {
-    if (record.value(RepeatedKey).toBool()) {
-        const QDateTime occurrence = record.value(occurrenceKey).toDateTime();
+    if (repeated) {
+        const QDate occurrence = dateOf(record, occurrenceKey);
         if (occurrence.isValid())
-            return occurrence.date();
+            return occurrence;
     }
-    const QDateTime value = record.value(key).toDateTime();
-    return value.isValid() ? value.date() : QDate();
+    return dateOf(record, key);
 }
 } // namespace
 
@@ -67,8 +75,11 @@ DailyPlanListModel::Section DailyPlanListModel::sectionOf(const DataObject& reco
     const bool isTask = record.contains(PeriodKey);
     const Section ofTheDay = isTask ? ActiveTasks : ActiveProjects;
     const Section alsoAvailable = isTask ? AlsoAvailableTasks : AlsoAvailableProjects;
-    const QDate start = shownDate(record, StartKey, FakeStartKey);
-    const QDate due = shownDate(record, DueKey, FakeDueKey);
+    // Every row of a busy day comes through here: each key is looked up once.
+    const auto repeatedFound = record.constFind(RepeatedKey);
+    const bool repeated = repeatedFound != record.cend() && repeatedFound->toBool();
+    const QDate start = shownDate(record, repeated, StartKey, FakeStartKey);
+    const QDate due = shownDate(record, repeated, DueKey, FakeDueKey);
 
     if (due.isValid()) {
         // Due later: it belongs to the day only as something that could be

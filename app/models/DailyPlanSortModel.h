@@ -28,6 +28,12 @@ public:
     int alsoAvailableTaskCount() const;
     int alsoAvailableProjectCount() const;
 
+    // Also keeps the section of every source row, read once per row. Set
+    // before the list is known (setListInfo()), the rows are sorted only
+    // once it is: sorting a busy day by the default choice first would
+    // double the cost of opening it.
+    void setSourceModel(QAbstractItemModel* sourceModel) override;
+
 signals:
     void activeTaskCountChanged(int activeTaskCount);
     void activeProjectCountChanged(int activeProjectCount);
@@ -41,6 +47,8 @@ protected:
 
 private:
     int sectionOf(const QModelIndex& sourceIndex) const;
+    int sectionOfRow(int sourceRow) const;
+    void followSourceSections(QAbstractItemModel* model);
     void emitCountChanged(int section);
 
     struct Private;

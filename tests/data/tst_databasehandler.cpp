@@ -4,6 +4,7 @@
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "support/LogReader.h"
+#include "support/StoreFixture.h"
 #include "support/TestMain.h"
 
 #include <QCryptographicHash>
@@ -210,6 +211,13 @@ private slots:
         QVERIFY(handler()->openAtStart());
 
         QCOMPARE(errorLines(), QStringList());
+        // The database was copied as it was before it changed, and only once.
+        const QList<DatabaseBackup::Entry> backups = handler()->backups().entries();
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(backups.first().reason, DatabaseBackup::Reason::SchemaChange);
+        const QString before = StoreFixture::dumpFile(backups.first().path).join(QLatin1Char('\n'));
+        QVERIFY(before.contains(QStringLiteral("Buy milk")));
+        QVERIFY(!before.contains(QStringLiteral("TaskStateIndex")));
         QVERIFY(schemaNames(QStringLiteral("table")).contains(QStringLiteral("calendar_info")));
         const QStringList indexes = schemaNames(QStringLiteral("index"));
         for (const char* index : { "TaskStateIndex", "ProjectIdIndex", "ContextIdIndex" })
@@ -524,6 +532,11 @@ private slots:
         QVERIFY(handler()->recreateDatabase());
 
         QVERIFY(handler()->isConnected());
+        // What was wiped is kept in a backup.
+        const QList<DatabaseBackup::Entry> backups = handler()->backups().entries();
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(backups.first().reason, DatabaseBackup::Reason::Recreation);
+        QVERIFY(StoreFixture::dumpFile(backups.first().path).join(QLatin1Char('\n')).contains(QStringLiteral("Task t1")));
         for (const char* table : { "task", "project", "context", "calendar_info" })
             QCOMPARE(
                 handler()->count(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))), 0);
@@ -575,6 +588,67 @@ private slots:
             QCryptographicHash::hash(damaged, QCryptographicHash::Sha256));
         QVERIFY(!QFileInfo::exists(m_path + QStringLiteral("-journal")));
         QVERIFY(logged(QStringLiteral("WARN The database could not be opened, so it is kept as ")));
+    }
+
+    // A cleanly closed store is trusted at the next open after a look at its
+    // header, schema and table edges; one left open (a crash, a power cut) is
+    // read page by page.
+    void shouldCheckEveryPageOnlyAfterAnUncleanEnd()
+    {
+        unpackTemplate();
+        QVERIFY(runOnFile(m_path,
+            { QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                             "INSERT INTO task (id, name, parent, memo, timestamp) "
+                             "SELECT 'id' || i, 'Task ' || i, 'p', printf('needle-%d-%.180c', i, 'x'), '1' FROM n") }));
+        const QString marker = DatabaseHandler::inUseMarkerPath(m_path);
+        QVERIFY(handler()->openAtStart());
+        QVERIFY(QFileInfo::exists(marker));
+        handler()->disconnectDatabase();
+        QVERIFY(!QFileInfo::exists(marker));
+
+        // The page that holds task 150, far from either edge of the table,
+        // is overwritten.
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 at = file.readAll().indexOf("needle-150-");
+        QVERIFY(at > 0);
+        QVERIFY(file.seek(at / 1024 * 1024));
+        QCOMPARE(file.write(QByteArray(1024, '\x5a')), qint64(1024));
+        file.close();
+        QVERIFY(handler()->openAtStart());
+        handler()->disconnectDatabase();
+
+        QVERIFY(writeFile(marker, QByteArray("4242\n")));
+        QVERIFY(!handler()->openAtStart());
+        QVERIFY(logged(QStringLiteral("WARN The database ") + m_path
+            + QStringLiteral(" was not closed at the end of the last session")));
+        QVERIFY2(errorLines().value(0).contains(QStringLiteral(" is damaged: ")), qPrintable(errorLines().value(0)));
+    }
+
+    void shouldRestoreABackupInPlaceOfADamagedDatabase()
+    {
+        unpackTemplate();
+        QVERIFY(handler()->openAtStart());
+        QVERIFY(handler()->execute(TaskSql.arg(QStringLiteral("t1"), QStringLiteral("''"), QStringLiteral("''"))));
+        const QString backup
+            = handler()->backups().write(DatabaseBackup::Reason::Daily, handler()->backupAccount());
+        QVERIFY(!backup.isEmpty());
+        QVERIFY(!handler()->restoreBackup(backup));
+        m_handler.reset();
+
+        const QByteArray damaged = QByteArray("beyond repair").repeated(300);
+        QVERIFY(writeFile(m_path, damaged));
+        QVERIFY(!handler()->openAtStart());
+        QVERIFY(handler()->restoreBackup(backup));
+
+        QVERIFY(handler()->isConnected());
+        QCOMPARE(handler()->count(QStringLiteral("SELECT count(*) FROM task")), 1);
+        QCOMPARE(StoreFixture::dumpFile(m_path), StoreFixture::dumpFile(backup));
+        const QDir dir(QFileInfo(m_path).absolutePath());
+        const QStringList kept = dir.entryList({ QStringLiteral("quorvel_data.db.unreadable-*") }, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(fileHash(dir.filePath(kept.first())), QCryptographicHash::hash(damaged, QCryptographicHash::Sha256));
+        QVERIFY(QFileInfo::exists(backup));
     }
 };
 

@@ -460,6 +460,31 @@ private slots:
         proxy.setHideAlsoAvailable(false);
         QCOMPARE(shownOrder(proxy), words("due2 pdue later plater plater2 done"));
     }
+
+    // A row whose dates change so that it belongs to another section is
+    // sorted and counted there: the proxy keeps each row's section, and must
+    // not keep the old one.
+    void dayPlanMovesAChangedRowToItsNewSection()
+    {
+        const QDate plan(2030, 5, 6);
+        QList<DataObject> rows { plainTask("later").start(day(5)).due(day(9)).build(),
+            plainTask("due").due(day(6, 8)).build() };
+        DailyPlanListModel source([&rows] { return rows; }, plan);
+        DailyPlanSortModel proxy;
+        proxy.setDataManager(m_world->data.get());
+        proxy.setSourceModel(&source);
+        proxy.setTaskList(true);
+        proxy.setListInfo(listWith(TimestampAscType, true), ListTypeDailyPlan);
+        QAbstractItemModelTester tester(&proxy, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QCOMPARE(shownOrder(proxy), words("due later"));
+        QCOMPARE(proxy.alsoAvailableTaskCount(), 1);
+
+        rows[0] = plainTask("later").start(day(5)).due(day(6, 7)).build();
+        proxy.update();
+        QCOMPARE(shownOrder(proxy), words("later due"));
+        QCOMPARE(proxy.activeTaskCount(), 2);
+        QCOMPARE(proxy.alsoAvailableTaskCount(), 0);
+    }
 };
 
 QUORVEL_TEST_MAIN(TestSortModels)

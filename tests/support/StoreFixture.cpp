@@ -159,10 +159,31 @@ int StoreFixture::rowCount(const QString& table)
     return query.value(0).toInt();
 }
 
+QStringList StoreFixture::dumpFile(const QString& path)
+{
+    const QString name = QStringLiteral("dump_file");
+    QStringList lines;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open())
+            lines = dumpConnection(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return lines;
+}
+
 QStringList StoreFixture::dump()
 {
+    return dumpConnection(QSqlDatabase::database(QStringLiteral("tst_store"), false));
+}
+
+QStringList StoreFixture::dumpConnection(const QSqlDatabase& db)
+{
     QStringList lines;
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("tst_store"), false));
+    QSqlQuery query(db);
     for (const QString& table : { QStringLiteral("task"), QStringLiteral("project"),
              QStringLiteral("context"), QStringLiteral("calendar_info"), QStringLiteral("sqlite_master") }) {
         if (!query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2, 3").arg(table))) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class DatabaseHandler;
+class QSqlDatabase;
 class RepeatedTaskHelper;
 class Settings;
 
@@ -56,6 +57,8 @@ public:
     // Every row of every table, as text in a fixed order: equal dumps mean
     // equal databases.
     QStringList dump();
+    // The same of a database file, read on a connection of its own.
+    static QStringList dumpFile(const QString& path);
 
     // Starts a fresh look at the log; logLines() gives what was logged since,
     // as "LEVEL message" (the time left out).
@@ -66,6 +69,8 @@ public:
     static void setUpLogging(const QString& testName);
 
 private:
+    static QStringList dumpConnection(const QSqlDatabase& db);
+
     QString m_path;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<DatabaseHandler> m_store;
