@@ -26,11 +26,9 @@ ApplicationWindow {
     ]
     // Pages that are still to come: what the placeholder says about them.
     readonly property var comingPages: ({
-        "DailyPlanPage": qsTr("Your daily plan: each day's tasks beside a month calendar that marks busy and overdue days."),
         "ProjectsPage": qsTr("Your projects, in folders as deep as you like, with their tasks."),
         "ContextsPage": qsTr("Contexts: where or how work is done, with the tasks and projects tagged with them."),
         "FavoritesPage": qsTr("Your most important projects, tasks and contexts in one list."),
-        "MethodPage": qsTr("Short articles on planning your days with Quorvel."),
         "SettingsPage": qsTr("Account, sync, appearance, passcode and calendar settings.")
     })
     property int currentSection: -1
@@ -38,9 +36,9 @@ ApplicationWindow {
     property bool trashAvailable: false
     readonly property bool currentPageExportable: pages.currentPage !== null
                                                   && typeof pages.currentPage.printableObjects === "function"
-    property bool anyPopupOpen: newTaskPopup.opened || messagePopup.opened || dateTimePopup.opened
+    property bool anyPopupOpen: taskEditor.opened || messagePopup.opened || dateTimePopup.opened
                                 || treePicker.opened || passcodeCheck.opened || sortingPopup.opened
-                                || aboutPopup.opened
+                                || aboutPopup.opened || welcomePopup.opened || recoveryPopup.opened
 
     width: 1100
     height: 720
@@ -94,11 +92,13 @@ ApplicationWindow {
         } else {
             if (DataManager.isUserLoggedIn && Settings.cloudSyncEnabled)
                 DataManager.startSyncSilent()
-            if (!Settings.showWelcomeScreen)
+            if (Settings.showWelcomeScreen)
+                welcomePopup.open()
+            else
                 AppUpdater.check()
         }
         if (!DataManager.isDataPrepared())
-            showMessage(qsTr("Application Error"), qsTr("Your tasks could not be opened. Please see the log for details."))
+            recoveryPopup.offer()
         if (PasscodeManager.isPasscodeSet)
             passcodeCheck.ask()
         refreshCounters()
@@ -125,23 +125,39 @@ ApplicationWindow {
         return "qrc:/Pages/" + name + ".qml"
     }
     function openSection(index) {
+        openSectionFrom(index, "")
+    }
+    // historyItem records where the user came from, for the page's back
+    // button.
+    function openSectionFrom(index, historyItem) {
         if (index < 0 || index >= sections.length)
             return
         updater.confirmPending()
         var section = sections[index]
         currentSection = index
+        var page
         if (comingPages[section.page] !== undefined) {
-            pages.replace(pageUrl("PlaceholderPage"), false, {
+            page = pages.replace(pageUrl("PlaceholderPage"), false, {
                 "pageName": section.page, "title": section.title,
                 "description": comingPages[section.page], "iconName": section.icon })
         } else {
-            pages.replace(pageUrl(section.page), section.cached)
+            page = pages.replace(pageUrl(section.page), section.cached)
         }
+        if (page && page.historyItem !== undefined)
+            page.historyItem = historyItem || ""
+        if (index === 4)
+            Settings.showFavoritesNewBadge = false
+        if (index === 5)
+            Settings.showMethodNewBadge = false
         if (index === 0) {
             Settings.recentProjects = Helper.handleRecentProjectList(
                         Settings.recentProjects, { "ID": PredefinedDataHelper.quorvelBoxId, "NAME": "Quorvel Box" })
         }
         updateTrashAvailability()
+    }
+    function openMethodArticle(key) {
+        openSection(5)
+        callPageWith("openArticle", key)
     }
     function openTrash() {
         updater.confirmPending()
@@ -152,6 +168,71 @@ ApplicationWindow {
     function currentPage() {
         return pages.currentPage
     }
+
+    // --- Back and forward
+
+    readonly property bool canGoBack: pages.stack.length > 1
+                                      || (pages.currentPage !== null && pages.currentPage.history !== undefined
+                                          && pages.currentPage.history !== null && pages.currentPage.history.canGoBack)
+                                      || (pages.currentPage !== null && !!pages.currentPage.historyItem)
+    readonly property bool canGoForward: pages.stack.length === 1 && pages.currentPage !== null
+                                         && pages.currentPage.history !== undefined && pages.currentPage.history !== null
+                                         && pages.currentPage.history.canGoForward
+    function goBack() {
+        var page = pages.currentPage
+        if (anyPopupOpen || !canGoBack)
+            return
+        if (pages.stack.length > 1) {
+            if (page.pageName === "searchpage")
+                SearchHelper.abort()
+            else
+                pages.pop()
+        } else if (page.history && page.history.canGoBack) {
+            page.goBack()
+        } else if (page.historyItem) {
+            returnTo(page.historyItem)
+        }
+    }
+    function goForward() {
+        if (!anyPopupOpen && canGoForward)
+            pages.currentPage.goForward()
+    }
+    // The history item of a jump from a task on the current page.
+    function historyItemFor(task) {
+        var page = pages.currentPage
+        if (!page || !page.pageName || !task || task.ID === undefined)
+            return ""
+        var day = page.shownDay !== undefined ? page.shownDay : new Date()
+        return historyTools.makeItem(page.pageName, day, String(task.ID))
+    }
+    function returnTo(item) {
+        var parsed = historyTools.parseItem(item)
+        var sectionOfPage = { "qbpage": 0, "dppage": 1, "prjpage": 2, "ctxpage": 3, "favpage": 4 }
+        if (parsed.page === undefined)
+            return
+        openSection(sectionOfPage[parsed.page])
+        var page = pages.currentPage
+        if (parsed.page === "dppage" && page && typeof page.showDay === "function")
+            page.showDay(parsed.date)
+        if (parsed.taskId && page && typeof page.selectTask === "function")
+            page.selectTask({ "ID": parsed.taskId })
+    }
+    function goToTaskProject(task) {
+        var item = historyItemFor(task)
+        openSectionFrom(task.PARENT === PredefinedDataHelper.quorvelBoxId ? 0 : 2, item)
+        if (task.PARENT === PredefinedDataHelper.quorvelBoxId)
+            callPageWith("selectTask", task)
+    }
+    function goToTaskContext(task) {
+        openSectionFrom(3, historyItemFor(task))
+    }
+    function callPageWith(name, argument) {
+        var page = pages.currentPage
+        if (page && typeof page[name] === "function")
+            return page[name](argument)
+        return undefined
+    }
+    PageHistory { id: historyTools }
     function callPage(name) {
         var page = pages.currentPage
         if (page && typeof page[name] === "function")
@@ -218,8 +299,10 @@ ApplicationWindow {
             dateTimePopup.accept()
         } else if (treePicker.opened) {
             treePicker.confirm()
-        } else if (newTaskPopup.opened) {
-            newTaskPopup.accept()
+        } else if (taskEditor.opened) {
+            taskEditor.save()
+        } else if (welcomePopup.opened) {
+            welcomePopup.accept()
         } else if (!anyPopupOpen) {
             callPage("confirm")
         }
@@ -229,7 +312,7 @@ ApplicationWindow {
     function discardAction() {
         if (passcodeCheck.opened)
             return
-        var popups = [messagePopup, dateTimePopup, treePicker, newTaskPopup, sortingPopup, aboutPopup]
+        var popups = [messagePopup, dateTimePopup, treePicker, taskEditor, sortingPopup, aboutPopup, welcomePopup]
         for (var i = 0; i < popups.length; ++i) {
             if (popups[i].opened) {
                 popups[i].close()
@@ -419,14 +502,20 @@ ApplicationWindow {
         messagePopup.open()
     }
     function showNewTaskPopup(defaults) {
-        newTaskPopup.openWith(defaults)
+        taskEditor.openNew(defaults)
     }
-    // The full editor arrives later; until then a task opens in the quick
-    // card's sibling: its row's in-place edits.
     function showTaskEditor(task) {
-        var page = pages.currentPage
-        if (page && typeof page.selectTask === "function")
-            page.selectTask(task)
+        if (task && task.ID !== undefined)
+            taskEditor.openEdit(task)
+    }
+    function closeDatePicker() {
+        if (dateTimePopup.opened)
+            dateTimePopup.close()
+    }
+    // A pending completion or deletion is settled before anything else is
+    // written.
+    function confirmPendingChange() {
+        updater.confirmPending()
     }
     function pickDate(date, title, callback) {
         dateTimePopup.chosenCallback = null
@@ -435,6 +524,9 @@ ApplicationWindow {
     }
     function pickProject(currentId, callback) {
         treePicker.openFor("project", currentId, callback)
+    }
+    function pickContext(currentId, callback) {
+        treePicker.openFor("context", currentId, callback)
     }
     function showListMenu(page, anchorItem) {
         listMenu.page = page
@@ -447,11 +539,11 @@ ApplicationWindow {
     }
 
     // Called by the native side.
+    // Each reminder gets a window of its own; the stack places them.
     function showNotificationPopup(message, task) {
-        reminderNotice.taskId = task && task.ID !== undefined ? String(task.ID) : ""
-        reminderNotice.taskName = task && task.NAME !== undefined ? String(task.NAME) : ""
-        reminderNotice.message = message !== undefined ? String(message) : ""
-        reminderNotice.show()
+        var reminder = reminderWindow.createObject(null, {
+            "task": task || ({}), "message": message !== undefined ? String(message) : "" })
+        ReminderWindowStack.push(reminder)
     }
     function showTaskEditItem(project, task) {
         GuiManager.showMainWindow()
@@ -459,7 +551,23 @@ ApplicationWindow {
             openSection(0)
         var page = pages.currentPage
         if (page && typeof page.selectTask === "function")
-            page.selectTask(task)
+            page.selectTask(task, true)
+        showTaskEditor(task)
+    }
+    // The daily plan of the task's day with the task selected.
+    function openDailyPlanPage(task) {
+        openSection(1)
+        var page = pages.currentPage
+        if (page && typeof page.selectTask === "function")
+            page.selectTask(task, true)
+    }
+    // A click on a reminder: its task in the plan, the window in front.
+    function openReminderTask(task) {
+        if (welcomePopup.opened)
+            welcomePopup.close()
+        openDailyPlanPage(task)
+        GuiManager.showMainWindow()
+        mainWindow.requestActivate()
     }
 
     // --- The one updater of completions and deletions, with undo
@@ -475,14 +583,16 @@ ApplicationWindow {
             statusBar.showUndo(message)
             undoTimer.restart()
         }
+        // Tasks and projects (a project record carries FOLDER, not PERIOD).
         function complete(task) {
             confirmPending()
-            if (!TaskHandler.markTaskAsCompleted(task))
+            var isProject = task.PERIOD === undefined && task.FOLDER !== undefined
+            if (isProject ? !ProjectHandler.markProjectAsCompleted(task) : !TaskHandler.markTaskAsCompleted(task))
                 return
-            pending = { "kind": "task", "objects": [task] }
+            pending = { "kind": isProject ? "project" : "task", "objects": [task] }
             if (Settings.playActionSounds)
                 ActionSoundsHelper.playCompletionSound()
-            show(qsTr("You completed a task") + " 👍")
+            show(isProject ? qsTr("You completed a project") + " 💪" : qsTr("You completed a task") + " 👍")
         }
         function deleteTasks(tasks) {
             confirmPending()
@@ -510,8 +620,12 @@ ApplicationWindow {
             pending = null
             undoTimer.stop()
             statusBar.hideUndo()
-            for (var i = 0; i < change.objects.length; ++i)
-                TaskHandler.confirmTaskUpdate(change.objects[i])
+            for (var i = 0; i < change.objects.length; ++i) {
+                if (change.kind === "project")
+                    ProjectHandler.confirmProjectUpdate(change.objects[i])
+                else
+                    TaskHandler.confirmTaskUpdate(change.objects[i])
+            }
             DataManager.cleanSortedLists()
             mainWindow.onDataChanged(null)
         }
@@ -523,11 +637,15 @@ ApplicationWindow {
             undoTimer.stop()
             statusBar.hideUndo()
             // Each revert signals taskUpdated, which refreshes the window.
-            for (var i = change.objects.length - 1; i >= 0; --i)
-                TaskHandler.revertTaskState(change.objects[i])
+            for (var i = change.objects.length - 1; i >= 0; --i) {
+                if (change.kind === "project")
+                    ProjectHandler.revertProjectState(change.objects[i])
+                else
+                    TaskHandler.revertTaskState(change.objects[i])
+            }
             var page = pages.currentPage
             if (page && typeof page.selectTask === "function")
-                page.selectTask(change.objects[0])
+                page.selectTask(change.objects[0], true)
         }
     }
     Timer {
@@ -562,14 +680,13 @@ ApplicationWindow {
             if (active)
                 return
             mainWindow.onDataChanged(null)
-            // The side channels follow every main sync once they exist.
-            if (typeof FavoritesManager.sync === "function")
-                FavoritesManager.sync()
-            if (typeof MetaDataManager.sync === "function")
-                MetaDataManager.sync()
         }
         function onUserLoggedInChanged() { updateTrashAvailability() }
         function onUserIsAboutToLogout() { pages.dropCache() }
+        // Reminders from other devices change the rows' marks; their manual
+        // orders change the order of the lists.
+        function onRemindersSyncComplete() { refreshPages() }
+        function onSortingSyncComplete() { callPage("resort") }
         function onSyncNetworkError() {
             showMessage(qsTr("Network error"), qsTr("The server could not be reached. Make sure the internet connection is working and try again."))
         }
@@ -613,7 +730,7 @@ ApplicationWindow {
     }
     Connections {
         target: KeyboardHelper
-        function onSaveRequested() { if (newTaskPopup.opened) newTaskPopup.accept() }
+        function onSaveRequested() { if (taskEditor.opened) taskEditor.save() }
         function onConfirmRequested() { confirmAction() }
         function onDiscardRequested() { discardAction() }
         function onDeleteRequested() { if (menuEdit.enabled) deleteSelected() }
@@ -635,6 +752,14 @@ ApplicationWindow {
         sequence: "Ctrl+Shift+N"
         enabled: menuFile.enabled
         onActivated: addInboxTask()
+    }
+    Shortcut {
+        sequences: [StandardKey.Back]
+        onActivated: goBack()
+    }
+    Shortcut {
+        sequences: [StandardKey.Forward]
+        onActivated: goForward()
     }
     Repeater {
         model: 4
@@ -871,14 +996,15 @@ ApplicationWindow {
                 objectName: "backButton"
                 iconName: "back"
                 toolTipText: qsTr("Back")
-                enabled: pages.stack.length > 1
-                onClicked: pages.pop()
+                enabled: mainWindow.canGoBack
+                onClicked: goBack()
             }
             IconButton {
                 objectName: "forwardButton"
                 iconName: "forward"
                 toolTipText: qsTr("Forward")
-                enabled: false
+                enabled: mainWindow.canGoForward
+                onClicked: goForward()
             }
             Item { Layout.preferredWidth: Theme.spacing }
             IconButton {
@@ -986,7 +1112,7 @@ ApplicationWindow {
     footer: StatusBar {
         id: statusBar
         onRestoreClicked: updater.undo()
-        onSyncStatusClicked: if (!DataManager.isUserLoggedIn) openSection(5)
+        onSyncStatusClicked: if (!DataManager.isUserLoggedIn) openMethodArticle("sync")
     }
 
     // --- Popups and menus
@@ -1009,11 +1135,13 @@ ApplicationWindow {
         }
         MenuItem {
             text: qsTr("Go to this project")
-            onTriggered: if (taskMenu.task.PARENT === PredefinedDataHelper.quorvelBoxId) openSection(0); else openSection(2)
+            objectName: "menuGoToProject"
+            onTriggered: goToTaskProject(taskMenu.task)
         }
         MenuItem {
             text: qsTr("Go to this context")
-            onTriggered: openSection(3)
+            objectName: "menuGoToContext"
+            onTriggered: goToTaskContext(taskMenu.task)
         }
         MenuItem {
             objectName: "menuRename"
@@ -1057,75 +1185,42 @@ ApplicationWindow {
     }
 
     SortingPopup { id: sortingPopup }
-    NewTaskPopup { id: newTaskPopup }
+    TaskEditor { id: taskEditor }
     DateTimePopup { id: dateTimePopup }
     TreePickerPopup { id: treePicker }
     MessagePopup { id: messagePopup }
     AboutPopup { id: aboutPopup }
+    RecoveryPopup {
+        id: recoveryPopup
+        // Every page was built over the closed store.
+        onRecovered: {
+            pages.dropCache()
+            openSection(currentSection >= 0 ? currentSection : 1)
+            refreshCounters()
+        }
+    }
+    Connections {
+        target: DataManager
+        function onDatabaseOpenFailed() { recoveryPopup.offer() }
+    }
+    WelcomePopup {
+        id: welcomePopup
+        onSignInRequested: openSection(6)
+        onClosed: {
+            Settings.showWelcomeScreen = false
+            AppUpdater.check()
+        }
+    }
     PasscodeCheckPopup {
         id: passcodeCheck
         darkTheme: Theme.dark
         accentColor: Theme.accent
     }
 
-    // A due reminder: the task's name and what the reminder is about, in a
-    // small window of its own, so that it shows while the main window is
-    // hidden in the tray too. A newer reminder takes the place of an older one.
-    Window {
-        id: reminderNotice
-        objectName: "reminderNotice"
-
-        property string taskId
-        property string taskName
-        property string message
-
-        width: 400
-        height: 80
-        x: Screen.width - width - 20
-        y: 20
-        flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
-        color: Theme.surface
-
-        RowLayout {
-            anchors.fill: parent
-            anchors.margins: 10
-            spacing: 8
-
-            ColumnLayout {
-                Layout.fillWidth: true
-                spacing: 4
-                Label {
-                    objectName: "reminderTaskName"
-                    Layout.fillWidth: true
-                    text: reminderNotice.taskName
-                    textFormat: Text.PlainText
-                    elide: Text.ElideRight
-                    font.bold: true
-                    color: Theme.text
-                }
-                Label {
-                    objectName: "reminderMessage"
-                    Layout.fillWidth: true
-                    text: reminderNotice.message
-                    textFormat: Text.PlainText
-                    elide: Text.ElideRight
-                    color: Theme.secondaryText
-                }
-            }
-            Button {
-                objectName: "reminderSnooze"
-                text: qsTr("Snooze")
-                visible: reminderNotice.taskId !== ""
-                onClicked: {
-                    DataManager.snoozeReminder({ "ID": reminderNotice.taskId })
-                    reminderNotice.hide()
-                }
-            }
-            Button {
-                objectName: "reminderClose"
-                text: qsTr("Close")
-                onClicked: reminderNotice.hide()
-            }
+    Component {
+        id: reminderWindow
+        ReminderWindow {
+            onOpenRequested: mainWindow.openReminderTask(task)
         }
     }
 }

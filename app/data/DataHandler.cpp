@@ -4,12 +4,14 @@
 #include "data/SqlStatement.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
+#include "sync/RemindersSyncManager.h"
 #include "sync/SortingManager.h"
 #include "sync/SyncManager.h"
 #include "time/NotificationManager.h"
 #include "time/RepeatedTaskHelper.h"
 
 #include <QDate>
+#include <QFileInfo>
 
 DataHandler::DataHandler(QObject* parent)
     : DataHandler(StoreFiles(), parent)
@@ -56,13 +58,35 @@ void DataHandler::initialize()
         m_notifications = new NotificationManager(path, m_repetition, this);
     }
     m_sorting = new SortingManager(m_files.sortingPath, this);
+    RemindersSyncManager::Services reminderServices;
+    reminderServices.store = m_store;
+    reminderServices.notifications = m_notifications;
+    reminderServices.repetition = m_repetition;
+    m_remindersSync = new RemindersSyncManager(reminderServices, m_files.remindersPath, this);
     SyncHandler::Services services;
     services.store = m_store;
     services.repetition = m_repetition;
     services.notifications = m_notifications;
     m_sync->setServices(services);
     connect(m_sync, &SyncManager::localDataWiped, this, &DataHandler::clearUserData);
+    connect(m_sync, &SyncManager::storeUnavailable, this, [this] { emit storeUnavailable(QStringLiteral("sync")); });
     m_store->openAtStart();
+    m_store->startDailyBackups();
+}
+
+QString DataHandler::databaseOpenError() const
+{
+    if (!m_store)
+        return tr("The database has not been opened yet.");
+    if (m_store->isConnected())
+        return QString();
+    // What the store logged in detail, in short.
+    const QFileInfo file(m_store->filePath());
+    if (!file.exists())
+        return tr("There is no database file at %1.").arg(file.filePath());
+    if (!file.isReadable())
+        return tr("The database file %1 cannot be read.").arg(file.filePath());
+    return tr("The database file %1 is damaged or is not a Quorvel database.").arg(file.filePath());
 }
 
 void DataHandler::clearUserData()
@@ -70,6 +94,7 @@ void DataHandler::clearUserData()
     // The tasks they belonged to are gone with the database.
     m_notifications->clearReminders();
     m_repetition->clearReminders();
+    m_remindersSync->clearAll();
     m_sorting->clearAll();
 }
 
@@ -111,6 +136,11 @@ SortingManager* DataHandler::sorting() const
     return m_sorting;
 }
 
+RemindersSyncManager* DataHandler::remindersSync() const
+{
+    return m_remindersSync;
+}
+
 namespace {
 // Lists that exist for as long as the program does.
 bool isPermanentList(const QString& listId)
@@ -122,17 +152,20 @@ bool isPermanentList(const QString& listId)
     return permanent.contains(listId);
 }
 
-// 1 when the object is gone or not active, 0 when it is active, -1 when the
-// store could not tell: a failed read must not cost the user a list order.
+// 1 when the object is here and no longer active (completed or deleted), 0
+// when it is active or not here at all, -1 when the store could not tell: a
+// failed read must not cost the user a list order. An object this device has
+// not received yet is not gone: dropping its list here would send a newer
+// deletion and erase the choice made on another device.
 int objectGone(DatabaseHandler* store, const QString& table, const QString& id)
 {
     const int answer = store->count(
-        SqlStatement(QStringLiteral("SELECT 1 + COUNT(*) FROM %1 WHERE id = '%2' AND state = 0"))
+        SqlStatement(QStringLiteral("SELECT 1 + COUNT(*) FROM %1 WHERE id = '%2' AND state <> 0"))
             .argSql(table)
             .arg(id));
     if (answer == 0)
         return -1;
-    return answer == 1 ? 1 : 0;
+    return answer == 1 ? 0 : 1;
 }
 } // namespace
 
@@ -140,6 +173,7 @@ void DataHandler::cleanSortedLists()
 {
     if (!m_sorting || !m_store || !m_store->isConnected()) {
         QLOG_WARN() << "The sorting settings are not cleaned up: the database is not open.";
+        emit storeUnavailable(QStringLiteral("sorting clean-up"));
         return;
     }
     const QDate today = m_repetition ? m_repetition->today() : QDate::currentDate();

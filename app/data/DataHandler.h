@@ -8,6 +8,7 @@
 
 class DatabaseHandler;
 class NotificationManager;
+class RemindersSyncManager;
 class RepeatedTaskHelper;
 class SortingManager;
 class SyncManager;
@@ -34,6 +35,8 @@ public:
         QString sortingPath;
         // The notification file; empty: "ntf.dat" in the application data folder.
         QString notificationsPath;
+        // The reminders sync state; empty: the program's "reminders.dat".
+        QString remindersPath;
     };
 
     explicit DataHandler(QObject* parent = nullptr);
@@ -52,6 +55,7 @@ public:
     RepeatedTaskHelper* repetition() const;
     NotificationManager* notifications() const;
     SortingManager* sorting() const;
+    RemindersSyncManager* remindersSync() const;
     SyncManager* syncManager() const;
 
     // Works out the calendar flags of the day of dateTime and answers with
@@ -65,8 +69,13 @@ public:
     // past days. The built-in and root lists always stay.
     Q_INVOKABLE void cleanSortedLists();
 
+    // Why the store is not open, as a sentence; '' while it is open.
+    Q_INVOKABLE QString databaseOpenError() const;
+
 signals:
     void indicatorStateForDateChanged(QDateTime dateTime, IndicatorState state);
+    // A task that needs the store was refused because it is not open.
+    void storeUnavailable(QString task);
 
 private:
     StoreFiles m_files;
@@ -74,6 +83,7 @@ private:
     RepeatedTaskHelper* m_repetition = nullptr;
     NotificationManager* m_notifications = nullptr;
     SortingManager* m_sorting = nullptr;
+    RemindersSyncManager* m_remindersSync = nullptr;
     SyncManager* m_sync = nullptr;
 
     // After the sign-out wipe: what else held the signed-out user's data.

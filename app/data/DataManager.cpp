@@ -1,8 +1,11 @@
 #include "data/DataManager.h"
 
 #include "data/DatabaseHandler.h"
+#include "common/SettingsFileCheck.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
+#include "sync/AuthManager.h"
+#include "sync/RemindersSyncManager.h"
 #include "sync/SortingManager.h"
 #include "sync/SyncManager.h"
 #include "time/NotificationManager.h"
@@ -42,6 +45,9 @@ DataManager::DataManager(const Options& options, QObject* parent)
     m_sortCleanUpTimer->setSingleShot(true);
     m_sortCleanUpTimer->setInterval(3000);
 
+    // The side channels of the worker reach the token through it by queued
+    // calls; it writes the settings, which belongs to this thread.
+    AuthManager::instance();
     m_handler = new DataHandler(options.store);
     SortingNamespace::registerMetaTypes();
     IndicatorState::registerMetaType();
@@ -59,6 +65,17 @@ DataManager::DataManager(const Options& options, QObject* parent)
 
     connect(m_handler, &DataHandler::indicatorStateForDateChanged, this,
         &DataManager::indicatorStateForDateChanged, Qt::QueuedConnection);
+    connect(m_handler, &DataHandler::storeUnavailable, this, &DataManager::databaseUnavailable, Qt::QueuedConnection);
+    if (m_handler->store()) {
+        connect(m_handler->store(), &DatabaseHandler::connectedChanged, this, &DataManager::onDatabaseConnectedChanged,
+            Qt::QueuedConnection);
+    }
+    if (!isDatabaseOpen()) {
+        QTimer::singleShot(0, this, [this] {
+            if (!isDatabaseOpen())
+                emit databaseOpenFailed(databaseOpenError());
+        });
+    }
     connect(m_syncDelayTimer, &QTimer::timeout, this, &DataManager::requestSilentSync);
     connect(m_midnightTimer, &QTimer::timeout, this, &DataManager::onMidnightTimeout);
     connect(m_sortCleanUpTimer, &QTimer::timeout, this, &DataManager::runSortCleanUp);
@@ -112,6 +129,11 @@ QObject* DataManager::sorting() const
     return m_handler ? m_handler->sorting() : nullptr;
 }
 
+QObject* DataManager::remindersSync() const
+{
+    return m_handler ? m_handler->remindersSync() : nullptr;
+}
+
 QObject* DataManager::notifications() const
 {
     return m_handler ? m_handler->notifications() : nullptr;
@@ -152,6 +174,30 @@ bool DataManager::isDataPrepared()
     return ask<bool>(store(), "isConnected", "bool");
 }
 
+bool DataManager::isDatabaseOpen()
+{
+    return isDataPrepared();
+}
+
+QString DataManager::databaseOpenError()
+{
+    if (!m_handler || !m_workerThread->isRunning())
+        return tr("The data worker has stopped.");
+    return ask<QString>(m_handler, "databaseOpenError", "QString");
+}
+
+void DataManager::onDatabaseConnectedChanged(bool open)
+{
+    // After the worker stopped (the program ends) nobody can tell, nor
+    // needs to know.
+    if (!m_workerThread->isRunning())
+        return;
+    emit databaseOpenChanged(open);
+    // A reopen closes the store for a moment; only the state it ended in counts.
+    if (!open && !isDatabaseOpen())
+        emit databaseOpenFailed(databaseOpenError());
+}
+
 // --- Transactions.
 
 bool DataManager::commitChanges()
@@ -177,6 +223,11 @@ QList<DataObject> DataManager::lastUpdatedObjects()
 bool DataManager::recreateDatabase()
 {
     return ask<bool>(store(), "recreateDatabase", "bool");
+}
+
+bool DataManager::restoreDatabaseBackup(const QString& backupPath)
+{
+    return ask<bool>(store(), "restoreBackup", "bool", Q_ARG(const QString&, backupPath));
 }
 
 // --- Creates, updates and restores.
@@ -846,7 +897,15 @@ void DataManager::relaySyncSignals()
     relay(&SyncManager::passwordChangedOutside, &DataManager::userPasswordChangedOutside);
     relay(&SyncManager::userRegistered, &DataManager::userRegistrationSuccessful);
     relay(&SyncManager::lastSyncDateTimeChanged, &DataManager::lastSyncDateTimeChanged);
+    relay(&SyncManager::localDataWiped, &DataManager::userDataWiped);
     connect(sync, &SyncManager::activeChanged, this, &DataManager::onSyncActiveChanged, Qt::QueuedConnection);
+    connect(this, &DataManager::userDataWiped, AuthManager::instance(), &AuthManager::logout);
+    if (RemindersSyncManager* reminders = m_handler->remindersSync()) {
+        connect(reminders, &BaseSyncManager::completed, this, &DataManager::remindersSyncComplete,
+            Qt::QueuedConnection);
+    }
+    if (SortingManager* sorting = m_handler->sorting())
+        connect(sorting, &BaseSyncManager::completed, this, &DataManager::sortingSyncComplete, Qt::QueuedConnection);
 }
 
 void DataManager::onSyncActiveChanged(bool active)
@@ -855,6 +914,23 @@ void DataManager::onSyncActiveChanged(bool active)
     // only from here and from its own timeout) still gets its sync.
     if (!active && !m_midnightTimer->isActive())
         armMidnightTimer();
+    if (active || !m_workerThread->isRunning())
+        return;
+    // The side channels follow every main sync, reminders first.
+    for (QObject* channel : { remindersSync(), sorting() }) {
+        if (channel)
+            QMetaObject::invokeMethod(channel, "sync", Qt::QueuedConnection);
+    }
+    for (const QPointer<QObject>& channel : qAsConst(m_followingChannels)) {
+        if (channel)
+            QMetaObject::invokeMethod(channel, "sync", Qt::QueuedConnection);
+    }
+}
+
+void DataManager::addFollowingChannel(BaseSyncManager* channel)
+{
+    if (channel && !m_followingChannels.contains(channel))
+        m_followingChannels.append(channel);
 }
 
 void DataManager::registerUser(const QString& login, const QString& password)
@@ -1051,6 +1127,13 @@ void DataManager::handOverLegacySortOrders()
 {
     if (!sorting())
         return;
+    // Values that QSettings cannot read safely may still be there when the
+    // file could not be repaired; it is not opened then.
+    if (!SettingsFileCheck::isSafeToRead(AppPaths::settingsFile())) {
+        QLOG_WARN() << "The old list orders in " << AppPaths::settingsFile()
+                    << " are left where they are: the file holds values that cannot be read safely.";
+        return;
+    }
     QSettings settings(AppPaths::settingsFile(), QSettings::IniFormat);
     if (settings.status() != QSettings::NoError) {
         // Writing back a file that was not read in full would drop the rest.

@@ -9,11 +9,13 @@
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QVariantList>
 
 #include <functional>
 
+class BaseSyncManager;
 class QThread;
 class QTimer;
 
@@ -37,6 +39,9 @@ class DataManager : public QObject
     Q_PROPERTY(bool isSyncActive READ isSyncActive NOTIFY syncActiveChanged)
     Q_PROPERTY(bool isAccountOperationActive READ isAccountOperationActive NOTIFY accountOperationActiveChanged)
     Q_PROPERTY(QDateTime lastSyncDateTime READ lastSyncDateTime NOTIFY lastSyncDateTimeChanged)
+    // Whether the store is open, and if not, why (empty while it is open).
+    Q_PROPERTY(bool databaseOpen READ isDatabaseOpen NOTIFY databaseOpenChanged)
+    Q_PROPERTY(QString databaseOpenError READ databaseOpenError NOTIFY databaseOpenChanged)
 
 public:
     struct Options
@@ -57,6 +62,10 @@ public:
 
     // True when the database opened at start.
     Q_INVOKABLE bool isDataPrepared();
+    // The same, under the name the recovery interface uses, and the reason
+    // it is not open: a sentence for the log and the user, '' when open.
+    Q_INVOKABLE bool isDatabaseOpen();
+    Q_INVOKABLE QString databaseOpenError();
 
     // Closes the store and ends the worker thread. Runs when the application
     // is about to quit; safe to call more than once. Later calls return
@@ -74,6 +83,9 @@ public:
     QList<DataObject> lastUpdatedObjects();
     // Replaces the database with an empty one; whether the new one is open.
     bool recreateDatabase();
+    // Puts a backup in place of a database that could not be opened;
+    // whether the restored one is open.
+    bool restoreDatabaseBackup(const QString& backupPath);
 
     // --- Creates, updates and restores.
     bool createTaskLocally(const DOTask& task);
@@ -225,6 +237,9 @@ public:
     Q_INVOKABLE void startSync();
     Q_INVOKABLE void startSyncSilent();
     Q_INVOKABLE void abortSync();
+    // A side channel outside the worker (favorites, project icons) that runs
+    // at the end of every main sync, after the reminders and sorting ones.
+    void addFollowingChannel(BaseSyncManager* channel);
     bool isUserLoggedIn();
     bool isSyncActive();
     bool isAccountOperationActive();
@@ -267,6 +282,24 @@ signals:
     void userRegistrationSuccessful();
     void lastSyncDateTimeChanged(QDateTime dateTime);
 
+    // The store opened or closed (a wipe reopens it).
+    void databaseOpenChanged(bool open);
+    // The store did not open at start, or is closed after a reopen failed;
+    // reason as databaseOpenError(). Emitted from the event loop, so that
+    // whoever connects right after construction hears it.
+    void databaseOpenFailed(QString reason);
+    // A worker task ("sync", "sorting clean-up") was refused because the
+    // store is not open. Logged by the worker.
+    void databaseUnavailable(QString task);
+    // A run of the reminders or the sorting side channel ended (each main
+    // sync is followed by one of each).
+    void remindersSyncComplete();
+    void sortingSyncComplete();
+    // The signed-out user's data is gone from the worker (sign-out, or the
+    // password was changed on another device); what the interface thread
+    // keeps for the user follows this.
+    void userDataWiped();
+
 private:
     // Calls method on target and waits for it; false when the call could not
     // be made, and then result is left as it was.
@@ -287,10 +320,12 @@ private:
     QObject* store() const;
     QObject* repetition() const;
     QObject* sorting() const;
+    QObject* remindersSync() const;
     QObject* notifications() const;
     QObject* syncManager() const;
     void relaySyncSignals();
     void onSyncActiveChanged(bool active);
+    void onDatabaseConnectedChanged(bool open);
 
     void armMidnightTimer();
     void onMidnightTimeout();
@@ -307,4 +342,5 @@ private:
     QTimer* m_sortCleanUpTimer = nullptr;
     QDateTime m_nextMidnight;
     std::function<QDateTime()> m_clock;
+    QList<QPointer<QObject>> m_followingChannels;
 };

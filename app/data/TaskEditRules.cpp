@@ -76,6 +76,18 @@ QVariantMap TaskEditRules::withMemo(const QVariantMap& record, const QString& me
     return result;
 }
 
+bool TaskEditRules::changesMoreThanDates(const QVariantMap& before, const QVariantMap& after) const
+{
+    // What the user edits besides the dates; bookkeeping keys (TIMESTAMP,
+    // SYNCED, the occurrence keys of repeated tasks) do not count.
+    for (const QString& key : { NameKey, MemoKey, StateKey, PeriodKey, QStringLiteral("PARENT"),
+             QStringLiteral("CONTEXT") }) {
+        if (before.value(key).toString() != after.value(key).toString())
+            return true;
+    }
+    return false;
+}
+
 QVariantMap TaskEditRules::completionRecord(const QVariantMap& task) const
 {
     return withoutUnsetDatesUnlessRepeated(task);

@@ -40,6 +40,10 @@ public:
     // MEMO becomes the trimmed memo (it may become empty).
     Q_INVOKABLE QVariantMap withMemo(const QVariantMap& record, const QString& memo) const;
 
+    // Whether an edit changed more than START and DUE (a list that was in
+    // date order is then kept in the order the user sees).
+    Q_INVOKABLE bool changesMoreThanDates(const QVariantMap& before, const QVariantMap& after) const;
+
     // --- Completion.
     // The record to hand to the completion with undo. A task that does not
     // repeat loses its unset START and DUE keys, so that the write leaves

@@ -1,6 +1,7 @@
 #include "data/TaskEditorRules.h"
 
 #include "data/DataManager.h"
+#include "data/ObjectState.h"
 #include "data/TaskEditValues.h"
 #include "logging/Log.h"
 #include "shell/Settings.h"
@@ -15,6 +16,7 @@ const QString IdKey = QStringLiteral("ID");
 const QString NameKey = QStringLiteral("NAME");
 const QString StartKey = QStringLiteral("START");
 const QString DueKey = QStringLiteral("DUE");
+const QString StateKey = QStringLiteral("STATE");
 const QString KindField = QStringLiteral("kind");
 const QString IntervalField = QStringLiteral("interval");
 const QString WeekdaysField = QStringLiteral("weekdays");
@@ -178,6 +180,33 @@ QVariantMap TaskEditorRules::withRepetitionDates(const QVariantMap& task) const
     return result;
 }
 
+QVariantMap TaskEditorRules::withSingleDay(const QVariantMap& task) const
+{
+    const QString kind = TaskEditValues::repetitionKind(task);
+    const QDateTime due = TaskEditValues::wallClockOf(task.value(DueKey));
+    if ((kind != QLatin1String("d") && kind != QLatin1String("w")) || !due.isValid())
+        return task;
+    const QDateTime start = TaskEditValues::wallClockOf(task.value(StartKey));
+    QTime startTime;
+    if (start.isValid()) {
+        startTime = start.time();
+    } else {
+        // As the repetition aligns a task that has only a due date.
+        const QTime defaultStart = TaskEditValues::defaultStartTime(settings());
+        startTime = due.time() < defaultStart ? QTime(0, 0) : defaultStart;
+    }
+    QVariantMap result = task;
+    result.insert(StartKey, TaskEditValues::onDay(due.date(), startTime));
+    return TaskEditValues::withStartNotAfterDue(result);
+}
+
+QDateTime TaskEditorRules::defaultDueOnDay(const QDate& day) const
+{
+    if (!day.isValid())
+        return QDateTime();
+    return TaskEditValues::onDay(day, TaskEditValues::defaultDueTime(settings()));
+}
+
 QVariantList TaskEditorRules::offeredReminderTypes(const QDateTime& date) const
 {
     const QDateTime moment = TaskEditValues::localMomentOf(TaskEditValues::wallClockOf(date));
@@ -227,6 +256,53 @@ bool TaskEditorRules::applyReminderChoice(
     return saved;
 }
 
+QVariantList TaskEditorRules::keptReminderTypes(
+    const QVariantMap& task, bool isDue, const QVariantList& chosenTypes) const
+{
+    QVariantList kept;
+    if (ObjectState::isCompleted(task.value(StateKey).toInt()))
+        return kept;
+    const QVariantList offered
+        = offeredReminderTypes(TaskEditValues::wallClockOf(task.value(isDue ? DueKey : StartKey)));
+    for (const QVariant& type : offered) {
+        for (const QVariant& chosen : chosenTypes) {
+            bool isNumber = false;
+            if (chosen.toInt(&isNumber) == type.toInt() && isNumber) {
+                kept.append(type);
+                break;
+            }
+        }
+    }
+    return kept;
+}
+
+bool TaskEditorRules::hasReminderMark(const QVariantMap& task) const
+{
+    const QString id = task.value(IdKey).toString();
+    if (id.isEmpty())
+        return false;
+    const QDateTime due = TaskEditValues::wallClockOf(task.value(DueKey));
+    // A later occurrence has no reminder of its own yet: it gets the kept
+    // types when the task moves on to it.
+    if (TaskEditValues::isRepeated(task) && due.isValid() && due.date() > now().date())
+        return !dataManager()->getStartRepeatedReminders(id).isEmpty()
+            || !dataManager()->getDueRepeatedReminders(id).isEmpty();
+    return dataManager()->hasScheduledReminders(id);
+}
+
+QString TaskEditorRules::favoriteChange(bool isNewTask, bool favoriteChosen, int state) const
+{
+    const bool keep = favoriteChosen && !ObjectState::isCompleted(state);
+    if (keep)
+        return QStringLiteral("add");
+    return isNewTask ? QString() : QStringLiteral("remove");
+}
+
+bool TaskEditorRules::completesOnSave(bool isNewTask, int originalState, int savedState) const
+{
+    return !isNewTask && ObjectState::isActive(originalState) && savedState == ObjectState::Completed;
+}
+
 bool TaskEditorRules::scheduleChosen(const QVariantMap& task, bool isDue, const QVariantList& types)
 {
     const QString id = task.value(IdKey).toString();
@@ -250,6 +326,19 @@ bool TaskEditorRules::scheduleChosen(const QVariantMap& task, bool isDue, const 
             dataManager()->setStartRepeatedReminder(id, type);
     }
     return saved;
+}
+
+QVariantMap TaskEditorRules::editedTask(const QVariantMap& shown) const
+{
+    const QString id = shown.value(IdKey).toString();
+    if (id.isEmpty())
+        return shown;
+    const QVariantMap stored = dataManager()->getTaskById(id);
+    if (stored.isEmpty()) {
+        QLOG_WARN() << "Task " << id << " is not in the store; the editor shows it as the list did.";
+        return shown;
+    }
+    return stored;
 }
 
 QVariantMap TaskEditorRules::preparedForSave(const QVariantMap& task) const

@@ -64,6 +64,13 @@ public:
     // start would be after it); one with only a start gets a due on the
     // start's day at the default due time (or the day after).
     Q_INVOKABLE QVariantMap withRepetitionDates(const QVariantMap& task) const;
+    // A daily or weekly task is edited as one day: START moves onto DUE's
+    // date at its own time of day (a task without START starts at 00:00 when
+    // due before the default start time, else at the default start time),
+    // and is no later than DUE. Other records are returned as they are.
+    Q_INVOKABLE QVariantMap withSingleDay(const QVariantMap& task) const;
+    // Where a task made for day is due: that day at the default due time.
+    Q_INVOKABLE QDateTime defaultDueOnDay(const QDate& day) const;
 
     // --- Reminders.
     // The types whose moment (0, 5, 15, 30, 60, 120, 180, 1440 or 2880
@@ -77,8 +84,35 @@ public:
     // change could not be saved.
     Q_INVOKABLE bool applyReminderChoice(
         const QVariantMap& task, const QVariantList& startTypes, const QVariantList& dueTypes);
+    // What of a choice made in the editor is kept when the task is saved:
+    // the types still offered for the saved date (START, or DUE when isDue),
+    // each once, ascending; none for a completed task, which reminds of
+    // nothing.
+    Q_INVOKABLE QVariantList keptReminderTypes(
+        const QVariantMap& task, bool isDue, const QVariantList& chosenTypes) const;
 
-    // --- Saving.
+    // Whether a row shows the reminder mark: a repeated task due after today
+    // is reminded of by the types kept for its occurrences, every other task
+    // by its scheduled reminders.
+    Q_INVOKABLE bool hasReminderMark(const QVariantMap& task) const;
+
+    // --- Favorites.
+    // "add", "remove" or "" (leave as it is): a task saved with the switch on
+    // is added, an existing one saved with it off is removed; a completed
+    // task is never kept as a favorite, and a new one with the switch off is
+    // not touched.
+    Q_INVOKABLE QString favoriteChange(bool isNewTask, bool favoriteChosen, int state) const;
+    // True when saving turns an existing active task into a completed one:
+    // the edits are then saved with the task still active and the
+    // completion goes the way of a ticked box, so that a repeated task
+    // moves on to its next dates (and can be undone) instead of ending.
+    Q_INVOKABLE bool completesOnSave(bool isNewTask, int originalState, int savedState) const;
+
+    // --- Opening and saving.
+    // The record the editor opens for a row: the stored task, since the row
+    // of a repeated task may show one of its later occurrences; the row's own
+    // record when the store has no such task.
+    Q_INVOKABLE QVariantMap editedTask(const QVariantMap& shown) const;
     // {"accepted": true, "record": the record to save, name trimmed and dates
     // in order} or {"accepted": false, "errorTitle", "errorText"}.
     Q_INVOKABLE QVariantMap preparedForSave(const QVariantMap& task) const;

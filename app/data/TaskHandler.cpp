@@ -268,10 +268,15 @@ void TaskHandler::requestIndicatorStateForDate(const QDateTime& dateTime, const 
 
 void TaskHandler::answerIndicatorState(const QDateTime& dateTime, const IndicatorState& state)
 {
+    // The worker answers every request in the order they were made, so an
+    // answer belongs to the oldest request for its moment; a later request
+    // for the same moment waits for its own, fresher answer.
     QList<QJSValue> callbacks;
-    for (int i = m_indicatorRequests.size() - 1; i >= 0; --i) {
-        if (m_indicatorRequests.at(i).dateTime == dateTime)
-            callbacks.prepend(m_indicatorRequests.takeAt(i).callback);
+    for (int i = 0; i < m_indicatorRequests.size(); ++i) {
+        if (m_indicatorRequests.at(i).dateTime == dateTime) {
+            callbacks.append(m_indicatorRequests.takeAt(i).callback);
+            break;
+        }
     }
     if (callbacks.isEmpty())
         return;

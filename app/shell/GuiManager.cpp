@@ -2,6 +2,8 @@
 
 #include "data/ContextHandler.h"
 #include "data/DataManager.h"
+#include "data/DatabaseHandler.h"
+#include "data/DatabaseRecovery.h"
 #include "data/MetaDataManager.h"
 #include "data/ObjectState.h"
 #include "data/PredefinedDataHelper.h"
@@ -26,9 +28,11 @@
 #include "shell/Helper.h"
 #include "shell/KeyboardHelper.h"
 #include "shell/Logger.h"
+#include "shell/PageHistory.h"
 #include "shell/PasscodeManager.h"
 #include "shell/ProxyAuthDialog.h"
 #include "shell/ProxyAuthenticator.h"
+#include "shell/ReminderWindowStack.h"
 #include "shell/Settings.h"
 #include "shell/UrlHelper.h"
 #include "shell/WheelEventsRedirector.h"
@@ -58,6 +62,8 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QtQml>
+
+#include <memory>
 
 namespace {
 
@@ -132,6 +138,7 @@ void GuiManager::registerQmlTypes()
     qmlRegisterUncreatableType<Settings>(managers, 1, 0, "SettingsEnums", QString());
     qmlRegisterSingletonType(QUrl(QStringLiteral("qrc:/FunctionHelper.qml")), "com.velmora.helpers", 1, 0,
                              "FunctionHelper");
+    qmlRegisterType<PageHistory>("com.velmora.helpers", 1, 0, "PageHistory");
     qmlRegisterUncreatableMetaObject(SortingNamespace::staticMetaObject, "com.velmora.common", 1, 0,
                                      "SortingEnums", QString());
     // The handlers hand their list models to the pages by this type.
@@ -158,6 +165,8 @@ void GuiManager::setObjectContextProperties()
     publish("PredefinedDataHelper", PredefinedDataHelper::instance());
     publish("Settings", Settings::instance());
     publish("DataManager", DataManager::instance());
+    // What the window offers when the database would not open.
+    publish("DatabaseRecovery", new DatabaseRecovery(DataManager::instance(), DatabaseHandler::databasePath(), this));
 
     ContextHandler *contextHandler = new ContextHandler(this);
     TaskHandler *taskHandler = new TaskHandler(this);
@@ -171,6 +180,14 @@ void GuiManager::setObjectContextProperties()
     publish("FavoritesManager", FavoritesManager::instance());
     publish("MetaDataManager", MetaDataManager::instance());
     publish("AuthManager", AuthManager::instance());
+    // Favorites and project icons belong to the user who signed out.
+    connect(DataManager::instance(), &DataManager::userDataWiped, FavoritesManager::instance(),
+            &FavoritesManager::clearAll);
+    connect(DataManager::instance(), &DataManager::userDataWiped, MetaDataManager::instance(),
+            &MetaDataManager::clearAll);
+    // Both passes follow every main sync.
+    DataManager::instance()->addFollowingChannel(FavoritesManager::instance());
+    DataManager::instance()->addFollowingChannel(MetaDataManager::instance());
     publish("ExportHelper", new ExportHelper(this));
     publish("PdfExportHelper", new PdfExportHelper(this));
     publish("UrlHelper", new UrlHelper(this));
@@ -183,6 +200,8 @@ void GuiManager::setObjectContextProperties()
     publish("TaskEditRules", new TaskEditRules(nullptr, nullptr, this));
     publish("TaskEditorRules", new TaskEditorRules(nullptr, nullptr, this));
     publish("TaskPasteRules", new TaskPasteRules(nullptr, nullptr, this));
+    // Places the reminder windows that the main window opens.
+    publish("ReminderWindowStack", new ReminderWindowStack(this));
     auto *updater = new AppUpdater(this);
     updater->setProxyCredentialsAsker([this](const QString &key) { return askProxyCredentials(key); });
     publish("AppUpdater", updater);
@@ -237,7 +256,20 @@ void GuiManager::initializeWindow()
         return;
     }
     connect(m_mainWindow, SIGNAL(hideOnClose()), this, SLOT(hideMainWindow()));
+    logFirstFrame();
     createTrayIcon();
+}
+
+// The moment the user first sees the window, as a log line: its timestamp
+// tells how long the start took. Direct, so that the time is the swap's own
+// even when the scene graph renders on a thread of its own.
+void GuiManager::logFirstFrame()
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [connection] {
+        QObject::disconnect(*connection);
+        QLOG_INFO() << "Main window: first frame shown";
+    }, Qt::DirectConnection);
 }
 
 void GuiManager::createTrayIcon()

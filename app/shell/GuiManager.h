@@ -94,6 +94,7 @@ private:
     void setConstantContextProperties();
     bool detectNativeTextRendering();
     void createTrayIcon();
+    void logFirstFrame();
     void retranslateTrayMenu();
     void onTrayActivated(int reason);
     QTimer *themeTimer();

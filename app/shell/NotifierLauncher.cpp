@@ -15,6 +15,12 @@
 #include <QUrl>
 #endif
 
+namespace {
+
+constexpr int ProbeIntervalMs = 20;
+
+} // namespace
+
 QString NotifierLauncher::notifierPath()
 {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + AppInfo::notifierExecutableName();
@@ -38,11 +44,29 @@ bool NotifierLauncher::ensureRunning(int launchWaitMs)
             QLOG_ERROR() << "Unable to start Notification service!";
             return false;
         }
-        QEventLoop loop;
-        QTimer::singleShot(launchWaitMs, &loop, &QEventLoop::quit);
-        loop.exec();
+        waitUntilAnswering(launchWaitMs);
         launched = true;
     }
+}
+
+// The wait ends at the deadline or as soon as the new process answers, so
+// that a start that had to launch the notifier is not held up longer than
+// the notifier's own start takes.
+void NotifierLauncher::waitUntilAnswering(int waitMs)
+{
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QTimer probe;
+    probe.setInterval(ProbeIntervalMs);
+    QObject::connect(&probe, &QTimer::timeout, &loop, [&loop] {
+        if (isAnswering())
+            loop.quit();
+    });
+    deadline.start(waitMs);
+    probe.start();
+    loop.exec();
 }
 
 bool NotifierLauncher::isAnswering()

@@ -10,10 +10,11 @@ public:
     static QString notifierPath();
 
     // Returns true when the notifier's server answered, directly or after
-    // one launch attempt followed by a wait of launchWaitMs.
+    // one launch attempt followed by a wait of at most launchWaitMs.
     static bool ensureRunning(int launchWaitMs = 1000);
 
 private:
     static bool isAnswering();
+    static void waitUntilAnswering(int waitMs);
     static bool launch(const QString &path);
 };

@@ -5,6 +5,7 @@
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
+#include "common/SettingsFileCheck.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -434,6 +435,10 @@ struct RepeatedTaskHelper::Private
 
     QTime readDefaultStartTime()
     {
+        // A file holding values that cannot be read safely (and that could
+        // not be repaired) is not opened: the default time is used.
+        if (!SettingsFileCheck::isSafeToRead(AppPaths::settingsFile()))
+            return QTime(8, 0);
         const QSettings settings(AppPaths::settingsFile(), QSettings::IniFormat);
         const QVariant value = settings.value(DefaultStartTimeKey, DefaultStartTimeText);
         const QString text = value.type() == QVariant::StringList

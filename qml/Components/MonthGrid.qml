@@ -11,8 +11,11 @@ ColumnLayout {
     property int year: new Date().getFullYear()
     property int month: new Date().getMonth()
     property var selectedDate: null
-    // A function (Date) -> 0 none, 1 busy, 2 overdue; for day markers.
+    // A function (Date) -> 0 none, 1 busy, 2 overdue, 3 a repeated task
+    // recurs; for day markers.
     property var markerFor: null
+    // A day outlined as the target of a drag.
+    property var highlightedDate: null
     signal dayClicked(var date)
 
     readonly property var todayUtc: {
@@ -33,6 +36,18 @@ ColumnLayout {
         var d = new Date(Date.UTC(year, month + months, 1))
         year = d.getUTCFullYear()
         month = d.getUTCMonth()
+    }
+    // The date of the day under a point of the window, or null.
+    function dateAt(windowX, windowY) {
+        for (var i = 0; i < days.children.length; ++i) {
+            var cell = days.children[i]
+            if (cell.date === undefined || !cell.visible)
+                continue
+            var p = cell.mapFromItem(null, windowX, windowY)
+            if (p.x >= 0 && p.y >= 0 && p.x < cell.width && p.y < cell.height)
+                return cell.date
+        }
+        return null
     }
     function sameDay(a, b) {
         return a && b && a.getUTCFullYear() === b.getUTCFullYear() && a.getUTCMonth() === b.getUTCMonth()
@@ -66,6 +81,7 @@ ColumnLayout {
     }
 
     GridLayout {
+        id: days
         columns: 7
         rowSpacing: 2
         columnSpacing: 2
@@ -87,6 +103,7 @@ ColumnLayout {
                 readonly property bool inMonth: date.getUTCMonth() === grid.month
                 readonly property bool isToday: grid.sameDay(date, grid.todayUtc)
                 readonly property bool isSelected: grid.sameDay(date, grid.selectedDate)
+                readonly property bool isHighlighted: grid.sameDay(date, grid.highlightedDate)
                 readonly property int marker: grid.markerFor ? grid.markerFor(date) : 0
                 objectName: "day_" + date.getUTCFullYear() + "_" + (date.getUTCMonth() + 1) + "_" + date.getUTCDate()
                 Layout.preferredWidth: 32
@@ -98,7 +115,7 @@ ColumnLayout {
                     radius: height / 2
                     color: dayButton.isSelected ? Theme.accent
                            : (dayButton.hovered ? Theme.hover : "transparent")
-                    border.width: dayButton.isToday && !dayButton.isSelected ? 1.5 : 0
+                    border.width: dayButton.isHighlighted ? 2 : (dayButton.isToday && !dayButton.isSelected ? 1.5 : 0)
                     border.color: Theme.accent
                 }
                 contentItem: Item {
@@ -120,7 +137,8 @@ ColumnLayout {
                         height: 4
                         radius: 2
                         color: dayButton.marker === 2 ? Theme.danger
-                               : (dayButton.isSelected ? Theme.accentText : Theme.accent)
+                               : (dayButton.isSelected ? Theme.accentText
+                                  : (dayButton.marker === 3 ? Theme.secondaryText : Theme.accent))
                     }
                 }
             }

@@ -1,6 +1,5 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
-import QtQuick.Layouts 1.15
 import "."
 
 // The empty state of a list: an icon, one line of title, one line of hint.
@@ -11,21 +10,23 @@ Item {
     property string title
     property string hint
 
-    ColumnLayout {
+    // A column, not a layout: wrapped text that changes its height as its
+    // width is set would make a layout arrange itself over and over.
+    Column {
         anchors.centerIn: parent
-        width: Math.min(parent.width - 2 * Theme.pageMargin, 420)
+        width: Math.max(0, Math.min(parent.width - 2 * Theme.pageMargin, 420))
         spacing: Theme.spacing
 
         Image {
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: 56
-            Layout.preferredHeight: 56
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 56
+            height: 56
             sourceSize: Qt.size(112, 112)
             source: Theme.icon(placeholder.iconName, Theme.line)
         }
         Label {
             objectName: "placeholderTitle"
-            Layout.fillWidth: true
+            width: parent.width
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
             text: placeholder.title
@@ -35,7 +36,7 @@ Item {
         }
         Label {
             objectName: "placeholderHint"
-            Layout.fillWidth: true
+            width: parent.width
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
             text: placeholder.hint

@@ -16,6 +16,9 @@ Rectangle {
     property int inboxOverdue: 0
     property int todayActive: 0
     property int todayOverdue: 0
+    // Sections with something new to look at, by index.
+    property var badges: [false, false, false, false,
+                          Settings.showFavoritesNewBadge, Settings.showMethodNewBadge, Settings.showAppearanceNewBadge]
     signal sectionClicked(int index)
 
     color: Theme.surface
@@ -97,6 +100,22 @@ Rectangle {
                         elide: Text.ElideRight
                         color: entry.selected ? Theme.accent : Theme.text
                         font.weight: entry.selected ? Font.DemiBold : Font.Normal
+                    }
+                    Label {
+                        objectName: "newBadge_" + index
+                        visible: !panel.compact && !!panel.badges[index]
+                        leftPadding: 6
+                        rightPadding: 6
+                        topPadding: 1
+                        bottomPadding: 1
+                        text: qsTr("New")
+                        color: Theme.accentText
+                        font.pixelSize: 10
+                        font.weight: Font.DemiBold
+                        background: Rectangle {
+                            radius: height / 2
+                            color: Theme.accent
+                        }
                     }
                     Label {
                         objectName: "overdueCount_" + index

@@ -39,8 +39,8 @@ Rectangle {
     signal contextMenuRequested(real x, real y)
     // Drag positions are in window coordinates; -1 ends without a drop.
     signal dragStarted()
-    signal dragMoved(real windowY)
-    signal dragFinished(real windowY)
+    signal dragMoved(real windowY, real windowX)
+    signal dragFinished(real windowY, real windowX)
     property bool draggable: !inTrash && !completed
 
     function validDate(value) {
@@ -85,14 +85,18 @@ Rectangle {
                 dragging = true
                 row.dragStarted()
             }
-            if (dragging)
-                row.dragMoved(mapToItem(null, mouse.x, mouse.y).y)
+            if (dragging) {
+                var moved = mapToItem(null, mouse.x, mouse.y)
+                row.dragMoved(moved.y, moved.x)
+            }
         }
         onReleased: {
-            if (dragging)
-                row.dragFinished(mapToItem(null, mouse.x, mouse.y).y)
+            if (dragging) {
+                var released = mapToItem(null, mouse.x, mouse.y)
+                row.dragFinished(released.y, released.x)
+            }
         }
-        onCanceled: if (dragging) row.dragFinished(-1)
+        onCanceled: if (dragging) row.dragFinished(-1, -1)
         onClicked: {
             if (dragging)
                 return
@@ -183,6 +187,16 @@ Rectangle {
                 onAccepted: {
                     visible = false
                     row.renamed(text)
+                }
+                // Taken here: passed on, the key would reach the window's
+                // Enter once the editor has closed, and open the task.
+                Keys.onReturnPressed: {
+                    event.accepted = true
+                    accepted()
+                }
+                Keys.onEnterPressed: {
+                    event.accepted = true
+                    accepted()
                 }
                 onActiveFocusChanged: if (!activeFocus) visible = false
             }

@@ -17,6 +17,8 @@ Item {
     readonly property var window: ApplicationWindow.window
     property alias list: taskList
     property int taskCount: 0
+    // Where the user came from when a task's project brought them here.
+    property string historyItem
 
     function refresh() {
         taskList.refreshChains()

@@ -701,6 +701,23 @@ private slots:
         QTRY_VERIFY(engine.globalObject().property("other").isObject());
         QCOMPARE(engine.evaluate("other.hasActiveObjects").toBool(), false);
     }
+
+    void aLaterAskForTheSameDayGetsItsOwnAnswer()
+    {
+        World w;
+        const QDate day(2030, 5, 6);
+        QJSEngine engine;
+        QQmlEngine::setObjectOwnership(w.tasks.get(), QQmlEngine::CppOwnership);
+        engine.globalObject().setProperty("TaskHandler", engine.newQObject(w.tasks.get()));
+        const QDateTime noon = wallClock(day, QTime(12, 0));
+        w.tasks->requestIndicatorStateForDate(noon, engine.evaluate("(function (state) { before = state; })"));
+        w.task("Write", Inbox, { { "DUE", wallClock(day, QTime(8, 0)) } });
+        w.tasks->requestIndicatorStateForDate(noon, engine.evaluate("(function (state) { after = state; })"));
+
+        QTRY_VERIFY(engine.globalObject().property("after").isObject());
+        QCOMPARE(engine.evaluate("before.hasActiveObjects").toBool(), false);
+        QCOMPARE(engine.evaluate("after.hasActiveObjects").toBool(), true);
+    }
 };
 
 QUORVEL_TEST_MAIN(TestHandlers)

@@ -619,6 +619,163 @@ private slots:
         QCOMPARE(editor.chosenReminderTypes(record, true), (QVariantList { 4, 7 }));
         QCOMPARE(editor.chosenReminderTypes(record, false), QVariantList { 0 });
     }
+
+    // clang-format off
+    void savingKeepsOnlyTheChosenTypesStillOffered_data()
+    {
+        QTest::addColumn<QString>("due");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QVariantList>("chosen");
+        QTest::addColumn<QVariantList>("kept");
+        QTest::newRow("some passed") << "3/10 14:10" << 0 << QVariantList { 6, 0, 3 } << QVariantList { 0, 3 };
+        QTest::newRow("twice, out of order") << "3/13 12:00" << 0 << QVariantList { 8, 1, 8 } << QVariantList { 1, 8 };
+        QTest::newRow("date passed") << "3/10 11:59" << 0 << QVariantList { 0 } << QVariantList();
+        QTest::newRow("no such type") << "3/13 12:00" << 0 << QVariantList { 9, "x" } << QVariantList();
+        QTest::newRow("completed task") << "3/13 12:00" << 2 << QVariantList { 0, 1 } << QVariantList();
+    }
+    // clang-format on
+
+    void savingKeepsOnlyTheChosenTypesStillOffered()
+    {
+        QFETCH(QString, due);
+        QFETCH(int, state);
+        QFETCH(QVariantList, chosen);
+        QFETCH(QVariantList, kept);
+        const QVariantMap record = merged(task({}, when(due)), { { "STATE", state } });
+        QCOMPARE(m_editor->keptReminderTypes(record, true, chosen), kept);
+        QCOMPARE(m_editor->keptReminderTypes(record, false, chosen), QVariantList());
+    }
+
+    // clang-format off
+    void theFavoriteFollowsTheSwitch_data()
+    {
+        QTest::addColumn<bool>("isNew");
+        QTest::addColumn<bool>("switchOn");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("new, on") << true << true << 0 << "add";
+        QTest::newRow("new, off") << true << false << 0 << "";
+        QTest::newRow("existing, on") << false << true << 0 << "add";
+        QTest::newRow("existing, off") << false << false << 0 << "remove";
+        QTest::newRow("existing, on, completed") << false << true << 2 << "remove";
+        QTest::newRow("new, on, completed") << true << true << 2 << "";
+    }
+    // clang-format on
+
+    void theFavoriteFollowsTheSwitch()
+    {
+        QFETCH(bool, isNew);
+        QFETCH(bool, switchOn);
+        QFETCH(int, state);
+        QFETCH(QString, change);
+        QCOMPARE(m_editor->favoriteChange(isNew, switchOn, state), change);
+    }
+
+    void completingInTheEditorGoesThroughTheCompletion_data()
+    {
+        QTest::addColumn<bool>("isNew");
+        QTest::addColumn<int>("original");
+        QTest::addColumn<int>("saved");
+        QTest::addColumn<bool>("completes");
+        QTest::newRow("active to complete") << false << 0 << 2 << true;
+        QTest::newRow("stays active") << false << 0 << 0 << false;
+        QTest::newRow("already complete") << false << 2 << 2 << false;
+        QTest::newRow("new and complete") << true << 0 << 2 << false;
+    }
+    void completingInTheEditorGoesThroughTheCompletion()
+    {
+        QFETCH(bool, isNew);
+        QFETCH(int, original);
+        QFETCH(int, saved);
+        QTEST(m_editor->completesOnSave(isNew, original, saved), "completes");
+    }
+
+    // clang-format off
+    void dailyAndWeeklyTasksAreEditedOnOneDay_data()
+    {
+        QTest::addColumn<QString>("dates");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("start moves onto the due day") << "3/11 9:00, 3/13 18:00, d;1" << "3/13 9:00, 3/13 18:00, d;1";
+        QTest::newRow("start later than due") << "3/11 20:00, 3/13 18:00, w;1;5" << "3/13 18:00, 3/13 18:00, w;1;5";
+        QTest::newRow("no start, due early") << "-, 3/13 7:00, w;1" << "3/13 0:00, 3/13 7:00, w;1";
+        QTest::newRow("no start, due late") << "-, 3/13 18:00, d;2" << "3/13 7:30, 3/13 18:00, d;2";
+        QTest::newRow("monthly keeps its dates") << "3/11 9:00, 3/13 18:00, m;1" << "3/11 9:00, 3/13 18:00, m;1";
+        QTest::newRow("no repetition") << "3/11 9:00, 3/13 18:00" << "3/11 9:00, 3/13 18:00";
+    }
+    // clang-format on
+
+    void dailyAndWeeklyTasksAreEditedOnOneDay()
+    {
+        QFETCH(QString, dates);
+        QFETCH(QString, expected);
+        QCOMPARE(datesOf(m_editor->withSingleDay(taskWithDates(dates))), expected);
+    }
+
+    void aTaskMadeForADayIsDueThereAtTheDefaultTime()
+    {
+        QCOMPARE(m_editor->defaultDueOnDay(QDate(2026, 3, 14)), when("3/14 18:00"));
+        QVERIFY(!m_editor->defaultDueOnDay(QDate()).isValid());
+    }
+
+    // clang-format off
+    void theReminderMarkOfALaterOccurrenceFollowsTheKeptTypes_data()
+    {
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<int>("dueInDays");
+        QTest::addColumn<bool>("scheduled");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("repeated, later, kept") << "d;1" << 3 << false << true << true;
+        QTest::newRow("repeated, later, only scheduled") << "d;1" << 3 << true << false << false;
+        QTest::newRow("repeated, today, scheduled") << "d;1" << 0 << true << false << true;
+        QTest::newRow("one-off, later, scheduled") << "" << 3 << true << false << true;
+        QTest::newRow("one-off, nothing") << "" << 3 << false << false << false;
+    }
+    // clang-format on
+
+    void theReminderMarkOfALaterOccurrenceFollowsTheKeptTypes()
+    {
+        QFETCH(QString, period);
+        QFETCH(int, dueInDays);
+        QFETCH(bool, scheduled);
+        QFETCH(bool, kept);
+        QFETCH(bool, marked);
+        ReminderWorld w;
+        TaskEditorRules editor(m_settings.get(), w.data.get());
+        const QVariantMap record = task({}, daysFromToday(dueInDays, 23), period);
+        if (scheduled)
+            QVERIFY(w.schedule(record, true, NotificationManager::Hour));
+        if (kept)
+            w.data->setDueRepeatedReminder("t1", NotificationManager::Hour);
+        QCOMPARE(editor.hasReminderMark(record), marked);
+    }
+
+    // clang-format off
+    void onlyEditsBeyondTheDatesCount_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("counts");
+        QTest::newRow("due") << "DUE" << QVariant(when("3/20 9:00")) << false;
+        QTest::newRow("start") << "START" << QVariant(when("3/19 9:00")) << false;
+        QTest::newRow("time stamp") << "TIMESTAMP" << QVariant(1234) << false;
+        QTest::newRow("name") << "NAME" << QVariant("Call Bill") << true;
+        QTest::newRow("memo") << "MEMO" << QVariant("ask twice") << true;
+        QTest::newRow("project") << "PARENT" << QVariant("p2") << true;
+        QTest::newRow("context") << "CONTEXT" << QVariant("c1") << true;
+        QTest::newRow("repetition") << "PERIOD" << QVariant("d;1") << true;
+        QTest::newRow("state") << "STATE" << QVariant(2) << true;
+    }
+    // clang-format on
+
+    void onlyEditsBeyondTheDatesCount()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        QFETCH(bool, counts);
+        const QVariantMap before = taskWithDates("3/11 9:00, 3/13 18:00");
+        QCOMPARE(m_rules->changesMoreThanDates(before, merged(before, { { key, value } })), counts);
+    }
 };
 
 QUORVEL_TEST_MAIN(TestTaskEditRules)

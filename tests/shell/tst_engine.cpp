@@ -99,7 +99,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         for (const char* name : { "GuiManager", "WheelEventsRedirector", "DateFormatHelper", "RepetitionFormatHelper", "ReminderFormatHelper", "ActionSoundsHelper",
-                 "AnalyticsManager", "PredefinedDataHelper", "Settings", "DataManager", "ContextHandler",
+                 "AnalyticsManager", "PredefinedDataHelper", "Settings", "DataManager", "DatabaseRecovery", "ContextHandler",
                  "TaskHandler", "ProjectHandler", "PasscodeManager", "Helper", "FavoritesManager",
                  "MetaDataManager", "AuthManager", "ExportHelper", "PdfExportHelper", "UrlHelper", "KeyboardHelper", "Clipboard", "Logger",
                  "SearchHelper", "HardwareManager", "AppUpdater" })

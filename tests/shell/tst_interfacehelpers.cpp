@@ -9,6 +9,7 @@
 #include "shell/ColoredIconProvider.h"
 #include "shell/KeyboardHelper.h"
 #include "shell/Logger.h"
+#include "shell/PageHistory.h"
 #include "shell/Settings.h"
 #include "shell/UrlHelper.h"
 #include "shell/WheelEventsRedirector.h"
@@ -665,6 +666,70 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(&logger, method.toLatin1(), Q_ARG(QString, message)));
         QCOMPARE(
             LogReader::levelsAndMessages(Logging::Logger::instance().filePath(), from), QStringList { line });
+    }
+
+    // Steps are letters: "p" pushes the next letter, "b" goes back, "f" goes
+    // forward; the result is the shown place and the two buttons' states.
+    void shouldWalkTheTwoStacks_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("canGoBack");
+        QTest::addColumn<bool>("canGoForward");
+        QTest::newRow("root only") << "p" << "a" << false << false;
+        QTest::newRow("back at the root stays") << "pb" << "a" << false << false;
+        QTest::newRow("two places") << "pp" << "b" << true << false;
+        QTest::newRow("back") << "ppb" << "a" << false << true;
+        QTest::newRow("back and forward") << "pppbbf" << "b" << true << true;
+        QTest::newRow("forward past the end stays") << "ppbff" << "b" << true << false;
+        QTest::newRow("a new place clears forward") << "pppbbp" << "d" << true << false;
+    }
+    void shouldWalkTheTwoStacks()
+    {
+        QFETCH(QString, steps);
+        PageHistory history;
+        QChar next('a');
+        for (QChar step : steps) {
+            if (step == 'p') {
+                history.push(QString(next));
+                next = QChar(next.unicode() + 1);
+            } else if (step == 'b') {
+                history.back();
+            } else {
+                history.forward();
+            }
+        }
+        QTEST(history.current(), "current");
+        QTEST(history.canGoBack(), "canGoBack");
+        QTEST(history.canGoForward(), "canGoForward");
+    }
+
+    void shouldReadHistoryItems_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("taskId");
+        QTest::newRow("inbox") << "qbpage_t1" << "qbpage" << QDate() << "t1";
+        QTest::newRow("daily plan") << "dppage09.12.2026_t2" << "dppage" << QDate(2026, 12, 9) << "t2";
+        QTest::newRow("id with underscores") << "favpage_a_b" << "favpage" << QDate() << "a_b";
+        QTest::newRow("no task") << "prjpage" << "prjpage" << QDate() << "";
+        QTest::newRow("bad day") << "dppage31.02.2026_t" << "" << QDate() << "";
+        QTest::newRow("unknown page") << "webpage_t" << "" << QDate() << "";
+        QTest::newRow("empty") << "" << "" << QDate() << "";
+    }
+    void shouldReadHistoryItems()
+    {
+        QFETCH(QString, item);
+        const QVariantMap parsed = PageHistory::parseItem(item);
+        QTEST(parsed.value("page").toString(), "page");
+        QTEST(parsed.value("date").toDate(), "day");
+        QTEST(parsed.value("taskId").toString(), "taskId");
+        if (!parsed.isEmpty()) {
+            const QString written = PageHistory::makeItem(parsed.value("page").toString(), parsed.value("date").toDate(),
+                                                          parsed.value("taskId").toString());
+            QCOMPARE(PageHistory::parseItem(written), parsed);
+        }
     }
 };
 

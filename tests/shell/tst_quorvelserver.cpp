@@ -6,6 +6,7 @@
 #include "shell/AppInfo.h"
 #include "shell/GuiManager.h"
 #include "shell/QuorvelServer.h"
+#include "shell/ReminderWindowStack.h"
 #include "shell/Settings.h"
 #include "support/LogReader.h"
 #include "support/RecordBuilder.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQmlExpression>
@@ -56,15 +58,26 @@ private:
         socket.disconnectFromServer();
     }
 
+    static ReminderWindowStack* reminderWindows()
+    {
+        QQmlContext* context = GuiManager::instance()->engine()->rootContext();
+        return context->contextProperty(QStringLiteral("ReminderWindowStack")).value<ReminderWindowStack*>();
+    }
+
+    // The newest reminder window, or null while none is open.
     static QQuickWindow* notice()
     {
-        QQuickWindow* window = GuiManager::instance()->mainWindow();
-        return window ? window->findChild<QQuickWindow*>(QStringLiteral("reminderNotice")) : nullptr;
+        const QList<QWindow*> windows = reminderWindows() ? reminderWindows()->windows() : QList<QWindow*>();
+        return windows.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(windows.first());
     }
+
+    static bool noticeShown() { return notice() && notice()->isVisible(); }
 
     static QString noticeText(const char* label)
     {
-        QQuickItem* item = notice() ? notice()->findChild<QQuickItem*>(QLatin1String(label)) : nullptr;
+        if (!notice())
+            return QString();
+        QQuickItem* item = notice()->findChild<QQuickItem*>(QLatin1String(label));
         return item ? item->property("text").toString() : QStringLiteral("<no %1>").arg(QLatin1String(label));
     }
 
@@ -106,7 +119,7 @@ private slots:
         Settings::instance()->setFontRenderingType(QStringLiteral("native"));
         GuiManager::instance()->initializeEngine();
         GuiManager::instance()->initializeWindow();
-        QVERIFY(notice());
+        QVERIFY(reminderWindows());
 
         DataManager* data = DataManager::instance();
         const DataObject task = RecordBuilder::task(
@@ -121,9 +134,9 @@ private slots:
 
     void init()
     {
-        notice()->hide();
-        notice()->setProperty("message", QString());
-        notice()->setProperty("taskName", QString());
+        for (QWindow* window : reminderWindows()->windows())
+            window->hide();
+        QCOMPARE(reminderWindows()->count(), 0);
     }
 
     void cleanup() { QLocalServer::removeServer(AppInfo::serverName()); }
@@ -173,7 +186,7 @@ private slots:
         QTRY_VERIFY(!spy.isEmpty());
         QCOMPARE(spy.count(), 1);
         QCoreApplication::processEvents();
-        QVERIFY(!notice()->isVisible());
+        QVERIFY(!noticeShown());
         QCOMPARE(noticeText("reminderMessage"), QString());
     }
 
@@ -224,7 +237,7 @@ private slots:
 
         QTRY_COMPARE(noticeText("reminderMessage"), message);
         QCOMPARE(noticeText("reminderTaskName"), QStringLiteral("Water the plants"));
-        QVERIFY(notice()->isVisible());
+        QVERIFY(noticeShown());
         QVERIFY(logSince(logStart).contains(QStringLiteral("INFO Requesting a task by ID: ") + m_taskId));
     }
 
@@ -242,7 +255,7 @@ private slots:
         QVERIFY2(lines.contains(QStringLiteral("INFO Requesting a task by ID: no-such\\u000aWARN task")),
             qPrintable(lines.join('\n')));
         QVERIFY(lines.contains(QStringLiteral("WARN No tasks found with passed ID!")));
-        QVERIFY(!notice()->isVisible());
+        QVERIFY(!noticeShown());
     }
 
     void shouldReadACommandSentInPieces_data()

@@ -23,6 +23,13 @@ std::unique_ptr<QTemporaryDir> &sandboxDir()
     return dir;
 }
 
+// The root given to enterAt(), which no QTemporaryDir owns.
+QString &fixedRoot()
+{
+    static QString root;
+    return root;
+}
+
 const char *const FolderVariables[][2] = {
     { "HOME", "/home" },
     { "XDG_CONFIG_HOME", "/home/.config" },
@@ -58,14 +65,40 @@ void TestSandbox::enter()
     createFolders();
 }
 
+bool TestSandbox::enterAt(const QString &root)
+{
+    if (isActive())
+        return false;
+    const QString parentTemp = QDir(QDir::tempPath()).canonicalPath();
+    QDir().mkpath(root);
+    const QString canonical = QDir(root).canonicalPath();
+    // Only inside a sandbox already: a child of a test, never a user's home.
+    if (canonical.isEmpty() || !parentTemp.contains(QStringLiteral("/quorvel-test-"))
+        || !canonical.startsWith(parentTemp + QLatin1Char('/')))
+        return false;
+    fixedRoot() = canonical;
+    std::atexit([] { TestSandbox::endStrayProcesses(); });
+    for (const auto &variable : FolderVariables)
+        qputenv(variable[0], (canonical + QString::fromLatin1(variable[1])).toLocal8Bit());
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qunsetenv("QUORVEL_SYNC_URL");
+    qunsetenv("QUORVEL_ACCOUNT_URL");
+    qunsetenv("QUORVEL_TRANSFER_TIMEOUT");
+    createFolders();
+    return true;
+}
+
 bool TestSandbox::isActive()
 {
-    return sandboxDir() && sandboxDir()->isValid()
-        && QDir::homePath().startsWith(sandboxDir()->path());
+    const QString current = root();
+    const bool valid = !fixedRoot().isEmpty() || (sandboxDir() && sandboxDir()->isValid());
+    return valid && !current.isEmpty() && QDir::homePath().startsWith(current);
 }
 
 QString TestSandbox::root()
 {
+    if (!fixedRoot().isEmpty())
+        return fixedRoot();
     return sandboxDir() ? sandboxDir()->path() : QString();
 }
 

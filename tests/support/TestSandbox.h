@@ -12,6 +12,11 @@ class TestSandbox
 {
 public:
     static void enter();
+    // Like enter(), on a folder that outlives the process (made when
+    // missing, never removed): a child that is killed and started again
+    // finds its home as it left it. The folder must lie in the temporary
+    // folder of the sandbox that started the child; false otherwise.
+    static bool enterAt(const QString &root);
     static bool isActive();
 
     static QString root();
