@@ -448,6 +448,34 @@ ApplicationWindow {
             TaskHandler.addToFavorites(task)
         refreshPages()
     }
+    // A dragged task over the side panel: the inbox and the daily plan take
+    // it (to the inbox, or due today); true while it is over one of them.
+    function dragOverSidePanel(windowX, windowY) {
+        var index = windowX >= 0 ? sidePanel.sectionAt(windowX, windowY) : -1
+        sidePanel.dropIndex = index === 0 || index === 1 ? index : -1
+        return sidePanel.dropIndex >= 0
+    }
+    // Whether the drop landed on the side panel (then the list leaves it).
+    function dropOnSidePanel(task, windowX, windowY) {
+        var index = windowX >= 0 ? sidePanel.sectionAt(windowX, windowY) : -1
+        sidePanel.dropIndex = -1
+        if (index === 0) {
+            var moved = TaskEditRules.droppedOnInbox(task, PredefinedDataHelper.quorvelBoxId)
+            if (moved.ID !== undefined)
+                TaskHandler.updateTask(moved)
+            return true
+        }
+        if (index === 1) {
+            if (TaskEditRules.calendarAcceptsDrop(task)) {
+                var now = new Date()
+                var dated = TaskEditRules.droppedOnDay(task, new Date(now.getFullYear(), now.getMonth(), now.getDate()))
+                TaskEditRules.moveRemindersToNewDates(task, dated)
+                TaskHandler.updateTask(dated)
+            }
+            return true
+        }
+        return index >= 0
+    }
     // While a row is dragged the wheel scrolls the list under it.
     function setWheelRedirect(item) {
         WheelEventsRedirector.redirectTo = item

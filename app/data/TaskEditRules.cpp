@@ -222,6 +222,16 @@ bool TaskEditRules::calendarAcceptsDrop(const QVariantMap& dragged) const
     return TaskEditValues::isTask(dragged) && isDraggable(dragged);
 }
 
+QVariantMap TaskEditRules::droppedOnInbox(const QVariantMap& dragged, const QString& inboxId) const
+{
+    const QString parentKey = QStringLiteral("PARENT");
+    if (!calendarAcceptsDrop(dragged) || inboxId.isEmpty() || dragged.value(parentKey).toString() == inboxId)
+        return {};
+    QVariantMap moved = dragged;
+    moved.insert(parentKey, inboxId);
+    return moved;
+}
+
 int TaskEditRules::trashDaysLeft(qint64 timestamp) const
 {
     const qint64 elapsed = now().toSecsSinceEpoch() - timestamp;

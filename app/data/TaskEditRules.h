@@ -91,6 +91,10 @@ public:
     Q_INVOKABLE bool dropMovesToDay(bool targetAlsoAvailable, bool draggedAlsoAvailable) const;
     // A day of the calendar takes any task that can be dragged.
     Q_INVOKABLE bool calendarAcceptsDrop(const QVariantMap& dragged) const;
+    // A task dropped on the inbox in the side panel moves there; the empty
+    // record when there is nothing to move (a project, a completed task, a
+    // task that is in the inbox already).
+    Q_INVOKABLE QVariantMap droppedOnInbox(const QVariantMap& dragged, const QString& inboxId) const;
 
     // --- The trash.
     // 14 less the whole days since timestamp (seconds since 1970, the

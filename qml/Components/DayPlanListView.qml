@@ -88,6 +88,7 @@ TaskListView {
     function moveDayDrag(windowY, windowX) {
         if (dragFrom < 0)
             return
+        window.dragOverSidePanel(windowX, windowY)
         var day = calendarDayAt(windowX, windowY)
         if (day) {
             hoveredDay = TaskEditRules.calendarAcceptsDrop(taskAt(dragFrom)) ? day : null
@@ -109,7 +110,7 @@ TaskListView {
         dropTarget = -1
         hoveredDay = null
         window.setWheelRedirect(null)
-        if (!dragged)
+        if (!dragged || window.dropOnSidePanel(dragged, windowX, windowY))
             return
         if (day) {
             if (TaskEditRules.calendarAcceptsDrop(dragged))

@@ -20,6 +20,19 @@ Rectangle {
     property var badges: [false, false, false, false,
                           Settings.showFavoritesNewBadge, Settings.showMethodNewBadge, Settings.showAppearanceNewBadge]
     signal sectionClicked(int index)
+    // The section a dragged task would be dropped on, outlined.
+    property int dropIndex: -1
+
+    // The section under a point of the window, or -1.
+    function sectionAt(windowX, windowY) {
+        for (var i = 0; i < sectionRepeater.count; ++i) {
+            var entry = sectionRepeater.itemAt(i)
+            var p = entry.mapFromItem(null, windowX, windowY)
+            if (p.x >= 0 && p.y >= 0 && p.x < entry.width && p.y < entry.height)
+                return i
+        }
+        return -1
+    }
 
     color: Theme.surface
 
@@ -48,6 +61,7 @@ Rectangle {
         }
 
         Repeater {
+            id: sectionRepeater
             model: panel.sections
             ItemDelegate {
                 id: entry
@@ -68,6 +82,8 @@ Rectangle {
                 background: Rectangle {
                     radius: Theme.radius
                     color: entry.selected ? Theme.selection : (entry.hovered ? Theme.hover : "transparent")
+                    border.width: index === panel.dropIndex ? 2 : 0
+                    border.color: Theme.accent
                     Behavior on color { ColorAnimation { duration: Theme.fastDuration } }
                 }
                 contentItem: RowLayout {

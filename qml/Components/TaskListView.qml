@@ -191,8 +191,8 @@ ListView {
         }
         onDoubleClicked: list.taskDoubleClicked(record)
         onDragStarted: list.startDrag(index)
-        onDragMoved: list.moveDrag(windowY)
-        onDragFinished: list.finishDrag(windowY)
+        onDragMoved: list.moveDrag(windowY, windowX)
+        onDragFinished: list.finishDrag(windowY, windowX)
         opacity: index === list.dragFrom ? 0.5 : 1
         Rectangle {
             visible: list.dragFrom >= 0 && index === list.dropTarget && index !== list.dragFrom
@@ -236,17 +236,21 @@ ListView {
         dropTarget = index
         window.setWheelRedirect(list)
     }
-    function moveDrag(windowY) {
-        if (dragFrom >= 0)
-            dropTarget = rowAtWindowY(windowY)
+    // Onto another list of the side panel, too.
+    function moveDrag(windowY, windowX) {
+        if (dragFrom < 0)
+            return
+        dropTarget = window.dragOverSidePanel(windowX, windowY) ? -1 : rowAtWindowY(windowY)
     }
-    function finishDrag(windowY) {
+    function finishDrag(windowY, windowX) {
         var from = dragFrom
         var to = windowY < 0 ? -1 : rowAtWindowY(windowY)
         dragFrom = -1
         dropTarget = -1
         window.setWheelRedirect(null)
         var dragged = taskAt(from)
+        if (dragged && window.dropOnSidePanel(dragged, windowX, windowY))
+            return
         var target = taskAt(to)
         if (!dragged || !target || from === to || target.STATE !== dragged.STATE)
             return

@@ -35,6 +35,106 @@
     </message>
 </context>
 <context>
+    <name>DailyPlanPage</name>
+    <message>
+        <source>Due</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Today</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Tomorrow</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Yesterday</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Hide calendar</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Show calendar</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>List options</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Here you will find your daily task lists</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>No tasks for this day yet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Press + to add a task for Today</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Press + to add a task to this date</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Task</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Project</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Export to PDF</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>DataHandler</name>
+    <message>
+        <source>The database has not been opened yet.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>There is no database file at %1.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The database file %1 cannot be read.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The database file %1 is damaged or is not a Quorvel database.</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>DataManager</name>
+    <message>
+        <source>The data worker has stopped.</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>DateField</name>
+    <message>
+        <source>None</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>DateTimePopup</name>
     <message>
         <source>Time</source>
@@ -58,6 +158,29 @@
     </message>
     <message>
         <source>OK</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>DayPlanListView</name>
+    <message numerus="yes">
+        <source>%n task(s)</source>
+        <translation><numerusform>%n task</numerusform><numerusform>%n tasks</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n project(s)</source>
+        <translation><numerusform>%n project</numerusform><numerusform>%n projects</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Also available: %n task(s)</source>
+        <translation><numerusform>Also available: %n task</numerusform><numerusform>Also available: %n tasks</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Also available: %n project(s)</source>
+        <translation><numerusform>Also available: %n project</numerusform><numerusform>Also available: %n projects</numerusform></translation>
+    </message>
+    <message>
+        <source>Completed</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -110,19 +233,31 @@
     <name>ListExportText</name>
     <message numerus="yes">
         <source>%n task(s)</source>
-        <translation><numerusform>%n task</numerusform><numerusform>%n tasks</numerusform></translation>
+        <translation>
+            <numerusform>%n task</numerusform>
+            <numerusform>%n tasks</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n project(s)</source>
-        <translation><numerusform>%n project</numerusform><numerusform>%n projects</numerusform></translation>
+        <translation>
+            <numerusform>%n project</numerusform>
+            <numerusform>%n projects</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n task(s)</source>
-        <translation><numerusform>Also available: %n task</numerusform><numerusform>Also available: %n tasks</numerusform></translation>
+        <translation>
+            <numerusform>Also available: %n task</numerusform>
+            <numerusform>Also available: %n tasks</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n project(s)</source>
-        <translation><numerusform>Also available: %n project</numerusform><numerusform>Also available: %n projects</numerusform></translation>
+        <translation>
+            <numerusform>Also available: %n project</numerusform>
+            <numerusform>Also available: %n projects</numerusform>
+        </translation>
     </message>
     <message>
         <source>Completed:</source>
@@ -145,6 +280,71 @@
     </message>
 </context>
 <context>
+    <name>MethodPage</name>
+    <message>
+        <source>Collect everything in the Quorvel Box</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Whatever comes to mind during the day — a call to make, an idea, a promise — goes into the Quorvel Box at once, with Ctrl+Shift+N from anywhere in the window. Do not sort it yet: the point is to get it out of your head in a few seconds.
+
+Once a day, empty the box: give each task a project, a context and a date, or delete it. A box that is emptied every day is a box you can trust.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Plan each day the evening before</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The daily plan shows the tasks due on a day, the overdue ones and those that could be done then. Spend five minutes in the evening choosing what tomorrow really holds, and drag the rest onto other days of the calendar.
+
+A short plan you finish is better than a long one you abandon: leave room for the unexpected.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Projects, folders and the next step</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>A project is any outcome that takes more than one step. Keep projects in folders by area of life — work, home, health — and make sure every active project has a next step you could do today.
+
+Tasks that need only one step belong in One Step Actions.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Contexts: where and how</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>A context says what you need to do a task: a place (office, home, shop), a tool (phone, computer) or a person. When you are in a context, its list shows everything you can do there, across all your projects.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Repeating tasks and reminders</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Routines — paying the rent, watering the plants, a weekly review — repeat by a rule: every few days, on chosen weekdays, monthly or yearly. Completing a repeated task moves it to its next date.
+
+Reminders fire even when the window is closed, as long as Quorvel runs in the tray. Snooze puts a reminder off for fifteen minutes.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sync between your devices</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sign in to your account in Settings to keep your tasks on every device. Quorvel syncs in the background when it starts, when the window comes back and after your changes; the status bar shows when it last synced.
+
+You can work offline at any time: your changes wait on this device and go out with the next sync.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Method</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>MonthGrid</name>
     <message>
         <source>Previous month</source>
@@ -152,45 +352,6 @@
     </message>
     <message>
         <source>Next month</source>
-        <translation type="unfinished" />
-    </message>
-</context>
-<context>
-    <name>NewTaskPopup</name>
-    <message>
-        <source>None</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>New task</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>What needs to be done?</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Task name</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Project</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>due date:</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Add</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -228,6 +389,33 @@
     <name>PlaceholderPage</name>
     <message>
         <source>This part of Quorvel is on its way. Until then, collect your tasks in the Quorvel Box.</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>ProjectRow</name>
+    <message>
+        <source>Mark as not complete</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Mark as completed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>One Step Actions</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source>%n task(s)</source>
+        <translation><numerusform>%n task</numerusform><numerusform>%n tasks</numerusform></translation>
+    </message>
+    <message>
+        <source>start date:</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>due date:</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -317,7 +505,10 @@
     </message>
     <message numerus="yes">
         <source>%n task(s)</source>
-        <translation><numerusform>%n task</numerusform><numerusform>%n tasks</numerusform></translation>
+        <translation>
+            <numerusform>%n task</numerusform>
+            <numerusform>%n tasks</numerusform>
+        </translation>
     </message>
     <message>
         <source>Quorvel Box is a special inbox for incoming tasks, quick notes and spontaneous ideas that appear during the day</source>
@@ -329,6 +520,45 @@
     </message>
     <message>
         <source>Press + to add a task</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>RecoveryPopup</name>
+    <message>
+        <source>Your tasks could not be opened</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>A backup from %1 can be restored. Changes made after it are not in it.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>There is no backup to restore. You can start again with an empty database.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The file that could not be opened is kept aside under another name; nothing is deleted.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>You are signed in, so everything in your account will be downloaded again afterwards.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>That did not work. Please see the log for details.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Not now</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Start with an empty database</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Restore the backup</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -380,6 +610,92 @@
     </message>
     <message>
         <source>deadline</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>ReminderWindow</name>
+    <message>
+        <source>Snooze</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>RepetitionEditor</name>
+    <message>
+        <source>None</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Day</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Week</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Month</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Mon</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Tue</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Wed</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Thu</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Fri</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sat</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sun</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source>Every %n day(s)</source>
+        <translation><numerusform>Every %n day</numerusform><numerusform>Every %n days</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Every %n week(s)</source>
+        <translation><numerusform>Every %n week</numerusform><numerusform>Every %n weeks</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Every %n month(s)</source>
+        <translation><numerusform>Every %n month</numerusform><numerusform>Every %n months</numerusform></translation>
+    </message>
+    <message>
+        <source>No repetition</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Repeat</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Interval</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Next: %1</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -457,15 +773,24 @@
     </message>
     <message numerus="yes">
         <source>Do every %n days</source>
-        <translation><numerusform>Do every %n day</numerusform><numerusform>Do every %n days</numerusform></translation>
+        <translation>
+            <numerusform>Do every %n day</numerusform>
+            <numerusform>Do every %n days</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Do every %n weeks</source>
-        <translation><numerusform>Do every %n week</numerusform><numerusform>Do every %n weeks</numerusform></translation>
+        <translation>
+            <numerusform>Do every %n week</numerusform>
+            <numerusform>Do every %n weeks</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Do every %n months</source>
-        <translation><numerusform>Do every %n month</numerusform><numerusform>Do every %n months</numerusform></translation>
+        <translation>
+            <numerusform>Do every %n month</numerusform>
+            <numerusform>Do every %n months</numerusform>
+        </translation>
     </message>
     <message>
         <source> on %1</source>
@@ -507,6 +832,13 @@
     </message>
     <message>
         <source>One Step Actions</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>SidePanel</name>
+    <message>
+        <source>New</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -580,19 +912,31 @@
     </message>
     <message numerus="yes">
         <source>%n task(s)</source>
-        <translation><numerusform>%n task</numerusform><numerusform>%n tasks</numerusform></translation>
+        <translation>
+            <numerusform>%n task</numerusform>
+            <numerusform>%n tasks</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n project(s)</source>
-        <translation><numerusform>%n project</numerusform><numerusform>%n projects</numerusform></translation>
+        <translation>
+            <numerusform>%n project</numerusform>
+            <numerusform>%n projects</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n task(s)</source>
-        <translation><numerusform>Also available: %n task</numerusform><numerusform>Also available: %n tasks</numerusform></translation>
+        <translation>
+            <numerusform>Also available: %n task</numerusform>
+            <numerusform>Also available: %n tasks</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n project(s)</source>
-        <translation><numerusform>Also available: %n project</numerusform><numerusform>Also available: %n projects</numerusform></translation>
+        <translation>
+            <numerusform>Also available: %n project</numerusform>
+            <numerusform>Also available: %n projects</numerusform>
+        </translation>
     </message>
     <message>
         <source>Completed</source>
@@ -604,7 +948,10 @@
     </message>
     <message numerus="yes">
         <source>%n context(s)</source>
-        <translation><numerusform>%n context</numerusform><numerusform>%n contexts</numerusform></translation>
+        <translation>
+            <numerusform>%n context</numerusform>
+            <numerusform>%n contexts</numerusform>
+        </translation>
     </message>
     <message>
         <source>Favorites</source>
@@ -699,6 +1046,139 @@
     </message>
     <message>
         <source>Sync error (code %1). Please logout from your account and login again to resolve the issue.</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>TaskEditor</name>
+    <message>
+        <source>Due date</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Start date</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Date</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>No context</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Save Error</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The task could not be saved. Please see the log for details.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>New task</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>General</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Metadata</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Task name</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Enter task name</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Project</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>from</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Start time</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>to</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Due time</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Active</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Context</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Favorite</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Remind before start</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Remind before deadline</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Task has already started or overdue.
+Please adjust its dates to add a reminder</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>To add a reminder for this task please add
+a start or due date first</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Setup dates</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Notes, links, details</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Save</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -845,7 +1325,10 @@
     <name>TrashRow</name>
     <message numerus="yes">
         <source>%n day(s)</source>
-        <translation><numerusform>%n day</numerusform><numerusform>%n days</numerusform></translation>
+        <translation>
+            <numerusform>%n day</numerusform>
+            <numerusform>%n days</numerusform>
+        </translation>
     </message>
     <message>
         <source>Restore</source>
@@ -872,19 +1355,38 @@
     </message>
 </context>
 <context>
+    <name>WelcomePopup</name>
+    <message>
+        <source>Welcome to Quorvel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Your tasks on every device</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Collect what comes to mind in the Quorvel Box, sort it into projects and contexts, and plan each day beside the calendar. Reminders reach you even when the window is closed.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sign in to keep your tasks in sync between your computers and phone. You can also go on offline and sign in later in Settings.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Continue offline</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Get started</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sign in</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>main</name>
-    <message>
-        <source>Snooze</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Close</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Your tasks could not be opened. Please see the log for details.</source>
-        <translation type="unfinished" />
-    </message>
     <message>
         <source>Quorvel Box</source>
         <translation type="unfinished" />
@@ -914,10 +1416,6 @@
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Your daily plan: each day's tasks beside a month calendar that marks busy and overdue days.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Your projects, in folders as deep as you like, with their tasks.</source>
         <translation type="unfinished" />
     </message>
@@ -927,10 +1425,6 @@
     </message>
     <message>
         <source>Your most important projects, tasks and contexts in one list.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Short articles on planning your days with Quorvel.</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -995,7 +1489,10 @@
     </message>
     <message numerus="yes">
         <source>%n task(s) moved to the trash</source>
-        <translation><numerusform>%n task moved to the trash</numerusform><numerusform>%n tasks moved to the trash</numerusform></translation>
+        <translation>
+            <numerusform>%n task moved to the trash</numerusform>
+            <numerusform>%n tasks moved to the trash</numerusform>
+        </translation>
     </message>
     <message>
         <source>Network error</source>
@@ -1231,6 +1728,10 @@
     </message>
     <message>
         <source>Send by E-mail...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>You completed a project</source>
         <translation type="unfinished" />
     </message>
 </context>

@@ -35,6 +35,106 @@
     </message>
 </context>
 <context>
+    <name>DailyPlanPage</name>
+    <message>
+        <source>Due</source>
+        <translation>Срок</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>Сегодня</translation>
+    </message>
+    <message>
+        <source>Tomorrow</source>
+        <translation>Завтра</translation>
+    </message>
+    <message>
+        <source>Yesterday</source>
+        <translation>Вчера</translation>
+    </message>
+    <message>
+        <source>Hide calendar</source>
+        <translation>Скрыть календарь</translation>
+    </message>
+    <message>
+        <source>Show calendar</source>
+        <translation>Показать календарь</translation>
+    </message>
+    <message>
+        <source>List options</source>
+        <translation>Параметры списка</translation>
+    </message>
+    <message>
+        <source>Here you will find your daily task lists</source>
+        <translation>Здесь будут ваши списки задач на день</translation>
+    </message>
+    <message>
+        <source>No tasks for this day yet</source>
+        <translation>На этот день задач пока нет</translation>
+    </message>
+    <message>
+        <source>Press + to add a task for Today</source>
+        <translation>Нажмите +, чтобы добавить задачу на сегодня</translation>
+    </message>
+    <message>
+        <source>Press + to add a task to this date</source>
+        <translation>Нажмите +, чтобы добавить задачу на эту дату</translation>
+    </message>
+    <message>
+        <source>Task</source>
+        <translation>Задача</translation>
+    </message>
+    <message>
+        <source>Project</source>
+        <translation>Проект</translation>
+    </message>
+    <message>
+        <source>Export to PDF</source>
+        <translation>Экспорт в PDF</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>Файлы PDF (*.pdf)</translation>
+    </message>
+</context>
+<context>
+    <name>DataHandler</name>
+    <message>
+        <source>The database has not been opened yet.</source>
+        <translation>База данных ещё не открыта.</translation>
+    </message>
+    <message>
+        <source>There is no database file at %1.</source>
+        <translation>Файл базы данных %1 не найден.</translation>
+    </message>
+    <message>
+        <source>The database file %1 cannot be read.</source>
+        <translation>Не удаётся прочитать файл базы данных %1.</translation>
+    </message>
+    <message>
+        <source>The database file %1 is damaged or is not a Quorvel database.</source>
+        <translation>Файл базы данных %1 повреждён или не является базой данных Quorvel.</translation>
+    </message>
+</context>
+<context>
+    <name>DataManager</name>
+    <message>
+        <source>The data worker has stopped.</source>
+        <translation>Обработчик данных остановлен.</translation>
+    </message>
+</context>
+<context>
+    <name>DateField</name>
+    <message>
+        <source>None</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+</context>
+<context>
     <name>DateTimePopup</name>
     <message>
         <source>Time</source>
@@ -59,6 +159,29 @@
     <message>
         <source>OK</source>
         <translation>ОК</translation>
+    </message>
+</context>
+<context>
+    <name>DayPlanListView</name>
+    <message numerus="yes">
+        <source>%n task(s)</source>
+        <translation><numerusform>%n задача</numerusform><numerusform>%n задачи</numerusform><numerusform>%n задач</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n project(s)</source>
+        <translation><numerusform>%n проект</numerusform><numerusform>%n проекта</numerusform><numerusform>%n проектов</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Also available: %n task(s)</source>
+        <translation><numerusform>Также доступна %n задача</numerusform><numerusform>Также доступны %n задачи</numerusform><numerusform>Также доступно %n задач</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Also available: %n project(s)</source>
+        <translation><numerusform>Также доступен %n проект</numerusform><numerusform>Также доступны %n проекта</numerusform><numerusform>Также доступно %n проектов</numerusform></translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation>Выполненные</translation>
     </message>
 </context>
 <context>
@@ -110,19 +233,35 @@
     <name>ListExportText</name>
     <message numerus="yes">
         <source>%n task(s)</source>
-        <translation><numerusform>%n задача</numerusform><numerusform>%n задачи</numerusform><numerusform>%n задач</numerusform></translation>
+        <translation>
+            <numerusform>%n задача</numerusform>
+            <numerusform>%n задачи</numerusform>
+            <numerusform>%n задач</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n project(s)</source>
-        <translation><numerusform>%n проект</numerusform><numerusform>%n проекта</numerusform><numerusform>%n проектов</numerusform></translation>
+        <translation>
+            <numerusform>%n проект</numerusform>
+            <numerusform>%n проекта</numerusform>
+            <numerusform>%n проектов</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n task(s)</source>
-        <translation><numerusform>Также доступно: %n задача</numerusform><numerusform>Также доступно: %n задачи</numerusform><numerusform>Также доступно: %n задач</numerusform></translation>
+        <translation>
+            <numerusform>Также доступно: %n задача</numerusform>
+            <numerusform>Также доступно: %n задачи</numerusform>
+            <numerusform>Также доступно: %n задач</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n project(s)</source>
-        <translation><numerusform>Также доступно: %n проект</numerusform><numerusform>Также доступно: %n проекта</numerusform><numerusform>Также доступно: %n проектов</numerusform></translation>
+        <translation>
+            <numerusform>Также доступно: %n проект</numerusform>
+            <numerusform>Также доступно: %n проекта</numerusform>
+            <numerusform>Также доступно: %n проектов</numerusform>
+        </translation>
     </message>
     <message>
         <source>Completed:</source>
@@ -145,6 +284,81 @@
     </message>
 </context>
 <context>
+    <name>MethodPage</name>
+    <message>
+        <source>Collect everything in the Quorvel Box</source>
+        <translation>Собирайте всё в Quorvel Box</translation>
+    </message>
+    <message>
+        <source>Whatever comes to mind during the day — a call to make, an idea, a promise — goes into the Quorvel Box at once, with Ctrl+Shift+N from anywhere in the window. Do not sort it yet: the point is to get it out of your head in a few seconds.
+
+Once a day, empty the box: give each task a project, a context and a date, or delete it. A box that is emptied every day is a box you can trust.</source>
+        <translation>Всё, что приходит в голову за день — звонок, идея, обещание, — сразу отправляйте в Quorvel Box сочетанием Ctrl+Shift+N из любого места окна. Не сортируйте пока: главное — за пару секунд выбросить это из головы.
+
+Раз в день разбирайте ящик: дайте каждой задаче проект, контекст и дату или удалите её. Ящику, который разбирается каждый день, можно доверять.</translation>
+    </message>
+    <message>
+        <source>Plan each day the evening before</source>
+        <translation>Планируйте день накануне вечером</translation>
+    </message>
+    <message>
+        <source>The daily plan shows the tasks due on a day, the overdue ones and those that could be done then. Spend five minutes in the evening choosing what tomorrow really holds, and drag the rest onto other days of the calendar.
+
+A short plan you finish is better than a long one you abandon: leave room for the unexpected.</source>
+        <translation>План на день показывает задачи со сроком в этот день, просроченные и те, что можно сделать тогда же. Потратьте вечером пять минут, чтобы выбрать, что на самом деле войдёт в завтрашний день, а остальное перетащите на другие дни календаря.
+
+Короткий выполненный план лучше длинного заброшенного: оставляйте место для неожиданного.</translation>
+    </message>
+    <message>
+        <source>Projects, folders and the next step</source>
+        <translation>Проекты, папки и следующий шаг</translation>
+    </message>
+    <message>
+        <source>A project is any outcome that takes more than one step. Keep projects in folders by area of life — work, home, health — and make sure every active project has a next step you could do today.
+
+Tasks that need only one step belong in One Step Actions.</source>
+        <translation>Проект — это любой результат, для которого нужно больше одного шага. Держите проекты в папках по сферам жизни — работа, дом, здоровье — и следите, чтобы у каждого активного проекта был следующий шаг, который можно сделать сегодня.
+
+Задачам в один шаг место в «Одношаговых действиях».</translation>
+    </message>
+    <message>
+        <source>Contexts: where and how</source>
+        <translation>Контексты: где и как</translation>
+    </message>
+    <message>
+        <source>A context says what you need to do a task: a place (office, home, shop), a tool (phone, computer) or a person. When you are in a context, its list shows everything you can do there, across all your projects.</source>
+        <translation>Контекст говорит, что нужно для выполнения задачи: место (офис, дом, магазин), инструмент (телефон, компьютер) или человек. Когда вы в контексте, его список показывает всё, что можно сделать там, по всем вашим проектам.</translation>
+    </message>
+    <message>
+        <source>Repeating tasks and reminders</source>
+        <translation>Повторяющиеся задачи и напоминания</translation>
+    </message>
+    <message>
+        <source>Routines — paying the rent, watering the plants, a weekly review — repeat by a rule: every few days, on chosen weekdays, monthly or yearly. Completing a repeated task moves it to its next date.
+
+Reminders fire even when the window is closed, as long as Quorvel runs in the tray. Snooze puts a reminder off for fifteen minutes.</source>
+        <translation>Рутинные дела — оплата аренды, полив цветов, еженедельный обзор — повторяются по правилу: раз в несколько дней, по выбранным дням недели, ежемесячно или ежегодно. Выполненная повторяющаяся задача переходит на следующую дату.
+
+Напоминания срабатывают даже при закрытом окне, пока Quorvel работает в трее. «Отложить» переносит напоминание на пятнадцать минут.</translation>
+    </message>
+    <message>
+        <source>Sync between your devices</source>
+        <translation>Синхронизация между устройствами</translation>
+    </message>
+    <message>
+        <source>Sign in to your account in Settings to keep your tasks on every device. Quorvel syncs in the background when it starts, when the window comes back and after your changes; the status bar shows when it last synced.
+
+You can work offline at any time: your changes wait on this device and go out with the next sync.</source>
+        <translation>Войдите в свою учётную запись в настройках, чтобы задачи были на всех ваших устройствах. Quorvel синхронизируется в фоне при запуске, при возвращении окна и после ваших изменений; строка состояния показывает, когда прошла последняя синхронизация.
+
+Работать без сети можно в любой момент: изменения ждут на этом устройстве и уйдут со следующей синхронизацией.</translation>
+    </message>
+    <message>
+        <source>Method</source>
+        <translation>Метод</translation>
+    </message>
+</context>
+<context>
     <name>MonthGrid</name>
     <message>
         <source>Previous month</source>
@@ -153,45 +367,6 @@
     <message>
         <source>Next month</source>
         <translation>Следующий месяц</translation>
-    </message>
-</context>
-<context>
-    <name>NewTaskPopup</name>
-    <message>
-        <source>None</source>
-        <translation>Нет</translation>
-    </message>
-    <message>
-        <source>New task</source>
-        <translation>Новая задача</translation>
-    </message>
-    <message>
-        <source>What needs to be done?</source>
-        <translation>Что нужно сделать?</translation>
-    </message>
-    <message>
-        <source>Task name</source>
-        <translation>Название задачи</translation>
-    </message>
-    <message>
-        <source>Project</source>
-        <translation>Проект</translation>
-    </message>
-    <message>
-        <source>due date:</source>
-        <translation>срок:</translation>
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation>Очистить</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
-    </message>
-    <message>
-        <source>Add</source>
-        <translation>Добавить</translation>
     </message>
 </context>
 <context>
@@ -229,6 +404,33 @@
     <message>
         <source>This part of Quorvel is on its way. Until then, collect your tasks in the Quorvel Box.</source>
         <translation>Этот раздел Quorvel скоро появится. А пока собирайте задачи в Quorvel Box.</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectRow</name>
+    <message>
+        <source>Mark as not complete</source>
+        <translation>Отметить как невыполненное</translation>
+    </message>
+    <message>
+        <source>Mark as completed</source>
+        <translation>Отметить как выполненное</translation>
+    </message>
+    <message>
+        <source>One Step Actions</source>
+        <translation>Одношаговые действия</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task(s)</source>
+        <translation><numerusform>%n задача</numerusform><numerusform>%n задачи</numerusform><numerusform>%n задач</numerusform></translation>
+    </message>
+    <message>
+        <source>start date:</source>
+        <translation>начало:</translation>
+    </message>
+    <message>
+        <source>due date:</source>
+        <translation>срок:</translation>
     </message>
 </context>
 <context>
@@ -317,7 +519,11 @@
     </message>
     <message numerus="yes">
         <source>%n task(s)</source>
-        <translation><numerusform>%n задача</numerusform><numerusform>%n задачи</numerusform><numerusform>%n задач</numerusform></translation>
+        <translation>
+            <numerusform>%n задача</numerusform>
+            <numerusform>%n задачи</numerusform>
+            <numerusform>%n задач</numerusform>
+        </translation>
     </message>
     <message>
         <source>Quorvel Box is a special inbox for incoming tasks, quick notes and spontaneous ideas that appear during the day</source>
@@ -330,6 +536,45 @@
     <message>
         <source>Press + to add a task</source>
         <translation>Нажмите +, чтобы добавить задачу</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryPopup</name>
+    <message>
+        <source>Your tasks could not be opened</source>
+        <translation>Не удалось открыть ваши задачи</translation>
+    </message>
+    <message>
+        <source>A backup from %1 can be restored. Changes made after it are not in it.</source>
+        <translation>Можно восстановить резервную копию от %1. Изменений, сделанных после неё, в ней нет.</translation>
+    </message>
+    <message>
+        <source>There is no backup to restore. You can start again with an empty database.</source>
+        <translation>Резервной копии для восстановления нет. Можно начать заново с пустой базой данных.</translation>
+    </message>
+    <message>
+        <source>The file that could not be opened is kept aside under another name; nothing is deleted.</source>
+        <translation>Файл, который не удалось открыть, сохранён под другим именем; ничего не удаляется.</translation>
+    </message>
+    <message>
+        <source>You are signed in, so everything in your account will be downloaded again afterwards.</source>
+        <translation>Вы вошли в учётную запись, поэтому после этого все данные учётной записи будут загружены заново.</translation>
+    </message>
+    <message>
+        <source>That did not work. Please see the log for details.</source>
+        <translation>Не получилось. Подробности смотрите в журнале.</translation>
+    </message>
+    <message>
+        <source>Not now</source>
+        <translation>Не сейчас</translation>
+    </message>
+    <message>
+        <source>Start with an empty database</source>
+        <translation>Начать с пустой базой данных</translation>
+    </message>
+    <message>
+        <source>Restore the backup</source>
+        <translation>Восстановить копию</translation>
     </message>
 </context>
 <context>
@@ -381,6 +626,92 @@
     <message>
         <source>deadline</source>
         <translation>срока</translation>
+    </message>
+</context>
+<context>
+    <name>ReminderWindow</name>
+    <message>
+        <source>Snooze</source>
+        <translation>Отложить</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+</context>
+<context>
+    <name>RepetitionEditor</name>
+    <message>
+        <source>None</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>День</translation>
+    </message>
+    <message>
+        <source>Week</source>
+        <translation>Неделя</translation>
+    </message>
+    <message>
+        <source>Month</source>
+        <translation>Месяц</translation>
+    </message>
+    <message>
+        <source>Mon</source>
+        <translation>Пн</translation>
+    </message>
+    <message>
+        <source>Tue</source>
+        <translation>Вт</translation>
+    </message>
+    <message>
+        <source>Wed</source>
+        <translation>Ср</translation>
+    </message>
+    <message>
+        <source>Thu</source>
+        <translation>Чт</translation>
+    </message>
+    <message>
+        <source>Fri</source>
+        <translation>Пт</translation>
+    </message>
+    <message>
+        <source>Sat</source>
+        <translation>Сб</translation>
+    </message>
+    <message>
+        <source>Sun</source>
+        <translation>Вс</translation>
+    </message>
+    <message numerus="yes">
+        <source>Every %n day(s)</source>
+        <translation><numerusform>Каждый %n день</numerusform><numerusform>Каждые %n дня</numerusform><numerusform>Каждые %n дней</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Every %n week(s)</source>
+        <translation><numerusform>Каждую %n неделю</numerusform><numerusform>Каждые %n недели</numerusform><numerusform>Каждые %n недель</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>Every %n month(s)</source>
+        <translation><numerusform>Каждый %n месяц</numerusform><numerusform>Каждые %n месяца</numerusform><numerusform>Каждые %n месяцев</numerusform></translation>
+    </message>
+    <message>
+        <source>No repetition</source>
+        <translation>Без повторения</translation>
+    </message>
+    <message>
+        <source>Repeat</source>
+        <translation>Повтор</translation>
+    </message>
+    <message>
+        <source>Interval</source>
+        <translation>Интервал</translation>
+    </message>
+    <message>
+        <source>Next: %1</source>
+        <translation>Далее: %1</translation>
     </message>
 </context>
 <context>
@@ -457,15 +788,27 @@
     </message>
     <message numerus="yes">
         <source>Do every %n days</source>
-        <translation><numerusform>Выполнять каждый %n день</numerusform><numerusform>Выполнять каждые %n дня</numerusform><numerusform>Выполнять каждые %n дней</numerusform></translation>
+        <translation>
+            <numerusform>Выполнять каждый %n день</numerusform>
+            <numerusform>Выполнять каждые %n дня</numerusform>
+            <numerusform>Выполнять каждые %n дней</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Do every %n weeks</source>
-        <translation><numerusform>Выполнять каждую %n неделю</numerusform><numerusform>Выполнять каждые %n недели</numerusform><numerusform>Выполнять каждые %n недель</numerusform></translation>
+        <translation>
+            <numerusform>Выполнять каждую %n неделю</numerusform>
+            <numerusform>Выполнять каждые %n недели</numerusform>
+            <numerusform>Выполнять каждые %n недель</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Do every %n months</source>
-        <translation><numerusform>Выполнять каждый %n месяц</numerusform><numerusform>Выполнять каждые %n месяца</numerusform><numerusform>Выполнять каждые %n месяцев</numerusform></translation>
+        <translation>
+            <numerusform>Выполнять каждый %n месяц</numerusform>
+            <numerusform>Выполнять каждые %n месяца</numerusform>
+            <numerusform>Выполнять каждые %n месяцев</numerusform>
+        </translation>
     </message>
     <message>
         <source> on %1</source>
@@ -508,6 +851,13 @@
     <message>
         <source>One Step Actions</source>
         <translation>Одношаговые действия</translation>
+    </message>
+</context>
+<context>
+    <name>SidePanel</name>
+    <message>
+        <source>New</source>
+        <translation>Новое</translation>
     </message>
 </context>
 <context>
@@ -580,19 +930,35 @@
     </message>
     <message numerus="yes">
         <source>%n task(s)</source>
-        <translation><numerusform>%n задача</numerusform><numerusform>%n задачи</numerusform><numerusform>%n задач</numerusform></translation>
+        <translation>
+            <numerusform>%n задача</numerusform>
+            <numerusform>%n задачи</numerusform>
+            <numerusform>%n задач</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n project(s)</source>
-        <translation><numerusform>%n проект</numerusform><numerusform>%n проекта</numerusform><numerusform>%n проектов</numerusform></translation>
+        <translation>
+            <numerusform>%n проект</numerusform>
+            <numerusform>%n проекта</numerusform>
+            <numerusform>%n проектов</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n task(s)</source>
-        <translation><numerusform>Также доступно: %n задача</numerusform><numerusform>Также доступно: %n задачи</numerusform><numerusform>Также доступно: %n задач</numerusform></translation>
+        <translation>
+            <numerusform>Также доступно: %n задача</numerusform>
+            <numerusform>Также доступно: %n задачи</numerusform>
+            <numerusform>Также доступно: %n задач</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>Also available: %n project(s)</source>
-        <translation><numerusform>Также доступно: %n проект</numerusform><numerusform>Также доступно: %n проекта</numerusform><numerusform>Также доступно: %n проектов</numerusform></translation>
+        <translation>
+            <numerusform>Также доступно: %n проект</numerusform>
+            <numerusform>Также доступно: %n проекта</numerusform>
+            <numerusform>Также доступно: %n проектов</numerusform>
+        </translation>
     </message>
     <message>
         <source>Completed</source>
@@ -604,7 +970,11 @@
     </message>
     <message numerus="yes">
         <source>%n context(s)</source>
-        <translation><numerusform>%n контекст</numerusform><numerusform>%n контекста</numerusform><numerusform>%n контекстов</numerusform></translation>
+        <translation>
+            <numerusform>%n контекст</numerusform>
+            <numerusform>%n контекста</numerusform>
+            <numerusform>%n контекстов</numerusform>
+        </translation>
     </message>
     <message>
         <source>Favorites</source>
@@ -700,6 +1070,141 @@
     <message>
         <source>Sync error (code %1). Please logout from your account and login again to resolve the issue.</source>
         <translation>Ошибка синхронизации (код %1). Чтобы устранить её, выйдите из учётной записи и войдите снова.</translation>
+    </message>
+</context>
+<context>
+    <name>TaskEditor</name>
+    <message>
+        <source>Due date</source>
+        <translation>Срок</translation>
+    </message>
+    <message>
+        <source>Start date</source>
+        <translation>Начало</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <source>No context</source>
+        <translation>Без контекста</translation>
+    </message>
+    <message>
+        <source>Save Error</source>
+        <translation>Ошибка сохранения</translation>
+    </message>
+    <message>
+        <source>The task could not be saved. Please see the log for details.</source>
+        <translation>Не удалось сохранить задачу. Подробности в журнале.</translation>
+    </message>
+    <message>
+        <source>New task</source>
+        <translation>Новая задача</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Редактирование</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Основное</translation>
+    </message>
+    <message>
+        <source>Metadata</source>
+        <translation>Метаданные</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Напоминания</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Заметка</translation>
+    </message>
+    <message>
+        <source>Task name</source>
+        <translation>Название задачи</translation>
+    </message>
+    <message>
+        <source>Enter task name</source>
+        <translation>Введите название задачи</translation>
+    </message>
+    <message>
+        <source>Project</source>
+        <translation>Проект</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>с</translation>
+    </message>
+    <message>
+        <source>Start time</source>
+        <translation>Время начала</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>до</translation>
+    </message>
+    <message>
+        <source>Due time</source>
+        <translation>Время окончания</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Статус</translation>
+    </message>
+    <message>
+        <source>Active</source>
+        <translation>Активна</translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation>Выполнена</translation>
+    </message>
+    <message>
+        <source>Context</source>
+        <translation>Контекст</translation>
+    </message>
+    <message>
+        <source>Favorite</source>
+        <translation>Избранное</translation>
+    </message>
+    <message>
+        <source>Remind before start</source>
+        <translation>Напомнить до начала</translation>
+    </message>
+    <message>
+        <source>Remind before deadline</source>
+        <translation>Напомнить до срока</translation>
+    </message>
+    <message>
+        <source>Task has already started or overdue.
+Please adjust its dates to add a reminder</source>
+        <translation>Задача уже началась или просрочена.
+Измените её даты, чтобы добавить напоминание</translation>
+    </message>
+    <message>
+        <source>To add a reminder for this task please add
+a start or due date first</source>
+        <translation>Чтобы добавить напоминание,
+сначала задайте дату начала или срок</translation>
+    </message>
+    <message>
+        <source>Setup dates</source>
+        <translation>Задать даты</translation>
+    </message>
+    <message>
+        <source>Notes, links, details</source>
+        <translation>Заметки, ссылки, подробности</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Сохранить</translation>
     </message>
 </context>
 <context>
@@ -845,7 +1350,11 @@
     <name>TrashRow</name>
     <message numerus="yes">
         <source>%n day(s)</source>
-        <translation><numerusform>%n день</numerusform><numerusform>%n дня</numerusform><numerusform>%n дней</numerusform></translation>
+        <translation>
+            <numerusform>%n день</numerusform>
+            <numerusform>%n дня</numerusform>
+            <numerusform>%n дней</numerusform>
+        </translation>
     </message>
     <message>
         <source>Restore</source>
@@ -872,19 +1381,38 @@
     </message>
 </context>
 <context>
+    <name>WelcomePopup</name>
+    <message>
+        <source>Welcome to Quorvel</source>
+        <translation>Добро пожаловать в Quorvel</translation>
+    </message>
+    <message>
+        <source>Your tasks on every device</source>
+        <translation>Ваши задачи на всех устройствах</translation>
+    </message>
+    <message>
+        <source>Collect what comes to mind in the Quorvel Box, sort it into projects and contexts, and plan each day beside the calendar. Reminders reach you even when the window is closed.</source>
+        <translation>Собирайте то, что приходит в голову, в Quorvel Box, раскладывайте по проектам и контекстам и планируйте каждый день рядом с календарём. Напоминания дойдут до вас, даже когда окно закрыто.</translation>
+    </message>
+    <message>
+        <source>Sign in to keep your tasks in sync between your computers and phone. You can also go on offline and sign in later in Settings.</source>
+        <translation>Войдите, чтобы задачи синхронизировались между вашими компьютерами и телефоном. Можно продолжить и без сети, а войти позже в настройках.</translation>
+    </message>
+    <message>
+        <source>Continue offline</source>
+        <translation>Продолжить без сети</translation>
+    </message>
+    <message>
+        <source>Get started</source>
+        <translation>Начать</translation>
+    </message>
+    <message>
+        <source>Sign in</source>
+        <translation>Войти</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
-    <message>
-        <source>Snooze</source>
-        <translation>Отложить</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>Закрыть</translation>
-    </message>
-    <message>
-        <source>Your tasks could not be opened. Please see the log for details.</source>
-        <translation>Не удалось открыть ваши задачи. Подробности — в журнале.</translation>
-    </message>
     <message>
         <source>Quorvel Box</source>
         <translation>Quorvel Box</translation>
@@ -914,10 +1442,6 @@
         <translation>Настройки</translation>
     </message>
     <message>
-        <source>Your daily plan: each day's tasks beside a month calendar that marks busy and overdue days.</source>
-        <translation>План на день: задачи каждого дня рядом с календарём месяца, где отмечены занятые и просроченные дни.</translation>
-    </message>
-    <message>
         <source>Your projects, in folders as deep as you like, with their tasks.</source>
         <translation>Ваши проекты в папках любой вложенности вместе с их задачами.</translation>
     </message>
@@ -928,10 +1452,6 @@
     <message>
         <source>Your most important projects, tasks and contexts in one list.</source>
         <translation>Самые важные проекты, задачи и контексты в одном списке.</translation>
-    </message>
-    <message>
-        <source>Short articles on planning your days with Quorvel.</source>
-        <translation>Короткие статьи о том, как планировать дни с Quorvel.</translation>
     </message>
     <message>
         <source>Account, sync, appearance, passcode and calendar settings.</source>
@@ -995,7 +1515,11 @@
     </message>
     <message numerus="yes">
         <source>%n task(s) moved to the trash</source>
-        <translation><numerusform>%n задача перемещена в корзину</numerusform><numerusform>%n задачи перемещены в корзину</numerusform><numerusform>%n задач перемещено в корзину</numerusform></translation>
+        <translation>
+            <numerusform>%n задача перемещена в корзину</numerusform>
+            <numerusform>%n задачи перемещены в корзину</numerusform>
+            <numerusform>%n задач перемещено в корзину</numerusform>
+        </translation>
     </message>
     <message>
         <source>Network error</source>
@@ -1232,6 +1756,10 @@
     <message>
         <source>Send by E-mail...</source>
         <translation>Отправить по почте...</translation>
+    </message>
+    <message>
+        <source>You completed a project</source>
+        <translation>Вы завершили проект</translation>
     </message>
 </context>
 </TS>

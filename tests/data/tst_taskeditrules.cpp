@@ -336,6 +336,28 @@ private slots:
         QCOMPARE(m_rules->calendarAcceptsDrop(row(dragged)), dragged == "task" || dragged == "aa task");
     }
 
+    void aTaskDroppedOnTheInboxMovesThere_data()
+    {
+        QTest::addColumn<QString>("dragged");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("task of a project") << "task" << "p1" << true;
+        QTest::newRow("already in the inbox") << "task" << "inbox" << false;
+        QTest::newRow("completed task") << "done task" << "p1" << false;
+        QTest::newRow("project") << "project" << "p1" << false;
+    }
+    void aTaskDroppedOnTheInboxMovesThere()
+    {
+        QFETCH(QString, dragged);
+        QFETCH(QString, parent);
+        QFETCH(bool, moves);
+        const QVariantMap record = merged(row(dragged), { { "PARENT", parent } });
+        const QVariantMap moved = m_rules->droppedOnInbox(record, "inbox");
+        QCOMPARE(!moved.isEmpty(), moves);
+        if (moves)
+            QCOMPARE(moved, merged(record, { { "PARENT", "inbox" } }));
+    }
+
     // clang-format off
     void remindersFollowTheEditedDates_data()
     {

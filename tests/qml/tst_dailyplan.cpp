@@ -181,6 +181,27 @@ private slots:
         QVERIFY(!sectionTitle(2).isEmpty());
     }
 
+    void shouldMoveATaskDroppedOnTheInboxAndComeBackToItsDay()
+    {
+        showDay(2);
+        const QString id = F::addTask({ { "NAME", "Ask about the lease" }, { "PARENT", oneStepActionsId() },
+                                        { "DUE", F::wallClock(2, 11, 0) } });
+        QTRY_VERIFY(F::rowNamed("Ask about the lease"));
+        QTest::qWait(150);
+        drag(centreOf(F::rowNamed("Ask about the lease")), centreOf(W::item("section_0")));
+        QTRY_COMPARE(F::stored(id).value("PARENT").toString(), inboxId());
+        QCOMPARE(F::stored(id).value("DUE").toDateTime().toUTC(), F::wallClock(2, 11, 0));
+
+        // Its project, then back to the day it was opened from, with the task selected.
+        W::call("goToTaskProject", F::stored(id));
+        QTRY_VERIFY(W::item("quorvelBoxList"));
+        QVERIFY(W::item("backButton")->isEnabled());
+        W::call("goBack");
+        QTRY_VERIFY(page());
+        QTRY_COMPARE(shownDay(), QDate::currentDate().addDays(2));
+        QTRY_COMPARE(dayList()->property("selectionCount").toInt(), 1);
+    }
+
     void shouldPasteATaskWithoutDatesAtTheDefaultDueTime()
     {
         showDay(5);

@@ -228,6 +228,27 @@ private slots:
         QTRY_COMPARE(nameAt(2), first);
     }
 
+    void shouldPlanATaskByDroppingItOnTheDailyPlan()
+    {
+        openInbox();
+        const QString id = addTask({ { "NAME", "Book the tickets" }, { "PARENT", inboxId() },
+                                     { "DUE", wallClock(4, 16, 45) } });
+        QTRY_VERIFY(rowNamed("Book the tickets"));
+        QTest::qWait(150);
+        QQuickItem *row = rowNamed("Book the tickets");
+        QQuickItem *section = W::item("section_1");
+        const QPoint start = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
+        const QPoint end = section->mapToScene(QPointF(section->width() / 2, section->height() / 2)).toPoint();
+        QTest::mousePress(W::window(), Qt::LeftButton, Qt::NoModifier, start);
+        for (int step = 1; step <= 10; ++step)
+            QTest::mouseMove(W::window(), start + (end - start) * step / 10, 10);
+        QCOMPARE(W::item("sidePanel")->property("dropIndex").toInt(), 1);
+        QTest::mouseRelease(W::window(), Qt::LeftButton, Qt::NoModifier, end);
+        QTRY_COMPARE(stored(id).value("DUE").toDateTime().toUTC(), wallClock(0, 16, 45));
+        QCOMPARE(stored(id).value("PARENT").toString(), inboxId());
+        QCOMPARE(W::item("sidePanel")->property("dropIndex").toInt(), -1);
+    }
+
     void shouldPasteOnlyTasksIntoTheInbox()
     {
         openInbox();
