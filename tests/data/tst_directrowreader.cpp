@@ -61,6 +61,14 @@ private slots:
         QTest::newRow("contexts with a real column") << "SELECT * FROM context";
         QTest::newRow("computed columns") << "SELECT COUNT(id) AS n, MAX(name), NULL AS absent FROM task";
         QTest::newRow("no rows") << "SELECT * FROM project WHERE id = 'none'";
+        // Enough rows for text shared down a column to be looked up, the
+        // lookup table to fill up, and lookups to stop on unique values;
+        // and a name twice, where the later column wins.
+        QTest::newRow("long result") << "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                                        "SELECT 'id' || i AS id, 'p' || (i % 200) AS parent, "
+                                        "CASE WHEN i % 3 = 0 THEN 'ü' || i ELSE 'same' END AS context, "
+                                        "CASE WHEN i % 4 = 0 THEN '' ELSE 'm' END AS memo, "
+                                        "CASE WHEN i % 5 = 0 THEN '' ELSE i * 60 END AS due, i % 7 AS id FROM n";
     }
 
     void shouldReadWhatQtReads()
