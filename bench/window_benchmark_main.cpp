@@ -6,7 +6,7 @@
 //            frame at a time as a brisk flick would, in the software
 //            renderer, timing each frame from the move to the swapped frame.
 //
-// Usage: quorvel-window-bench --start [--tasks 100000] [--runs 5]
+// Usage: quorvel-window-bench --start [--tasks 100000] [--runs 6] [--stress]
 //        quorvel-window-bench --scroll [--rows 10000] [--step 48]
 
 #include "SyntheticDatabase.h"
@@ -80,10 +80,15 @@ int benchmarkStart(const QStringList &args)
 {
     const int taskCount = argument(args, QStringLiteral("--tasks"), 100000);
     const int runs = std::max(2, argument(args, QStringLiteral("--runs"), 6));
+    const SyntheticDatabase::Shape shape = args.contains(QStringLiteral("--stress"))
+        ? SyntheticDatabase::Shape::Stress
+        : SyntheticDatabase::Shape::Typical;
+    const QString shapeName = SyntheticDatabase::shapeName(shape);
     QElapsedTimer building;
     building.start();
-    SyntheticDatabase::build(DatabaseHandler::databasePath(), taskCount, QDate::currentDate());
-    print({ { "op", "buildDatabase" }, { "tasks", taskCount }, { "ms", double(building.elapsed()) } });
+    SyntheticDatabase::build(DatabaseHandler::databasePath(), taskCount, QDate::currentDate(), shape);
+    print({ { "op", "buildDatabase" }, { "tasks", taskCount }, { "shape", shapeName },
+            { "ms", double(building.elapsed()) } });
 
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
@@ -107,7 +112,7 @@ int benchmarkStart(const QStringList &args)
         print({ { "op", run == 0 ? "firstFrameLaunchingNotifier" : "firstFrameRun" }, { "run", run }, { "ms", ms } });
     }
     TestSandbox::endStrayProcesses();
-    print({ { "op", "firstFrame" }, { "tasks", taskCount }, { "runs", int(times.size()) },
+    print({ { "op", "firstFrame" }, { "tasks", taskCount }, { "shape", shapeName }, { "runs", int(times.size()) },
             { "median_ms", percentile(times, 0.5) }, { "max_ms", percentile(times, 1.0) }, { "target_ms", 500 },
             { "complete", !times.empty() } });
     return 0;

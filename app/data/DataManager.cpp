@@ -66,6 +66,10 @@ DataManager::DataManager(const Options& options, QObject* parent)
     connect(m_handler, &DataHandler::indicatorStateForDateChanged, this,
         &DataManager::indicatorStateForDateChanged, Qt::QueuedConnection);
     connect(m_handler, &DataHandler::storeUnavailable, this, &DataManager::databaseUnavailable, Qt::QueuedConnection);
+    if (auto* reminders = qobject_cast<NotificationManager*>(notifications())) {
+        connect(reminders, &NotificationManager::notificationsChanged, this,
+            [this] { m_reminderSnapshotValid = false; }, Qt::QueuedConnection);
+    }
     if (m_handler->store()) {
         connect(m_handler->store(), &DatabaseHandler::connectedChanged, this, &DataManager::onDatabaseConnectedChanged,
             Qt::QueuedConnection);
@@ -735,29 +739,34 @@ bool DataManager::removeAllRepeatedReminders(const QString& taskId)
 
 bool DataManager::scheduleReminder(const QVariantMap& taskInfo, int type)
 {
+    m_reminderSnapshotValid = false;
     return ask<bool>(notifications(), "scheduleNotification", "bool", Q_ARG(const QVariantMap&, taskInfo),
         Q_ARG(NotificationType, NotificationType(type)));
 }
 
 bool DataManager::snoozeReminder(const QVariantMap& taskInfo)
 {
+    m_reminderSnapshotValid = false;
     return ask<bool>(notifications(), "snoozeNotification", "bool", Q_ARG(const QVariantMap&, taskInfo));
 }
 
 bool DataManager::rescheduleReminders(const QVariantMap& oldTask, const QVariantMap& newTask)
 {
+    m_reminderSnapshotValid = false;
     return ask<bool>(notifications(), "rescheduleReminders", "bool", Q_ARG(const QVariantMap&, oldTask),
         Q_ARG(const QVariantMap&, newTask));
 }
 
 bool DataManager::removeScheduledReminder(const QVariantMap& taskInfo, int type)
 {
+    m_reminderSnapshotValid = false;
     return ask<bool>(notifications(), "removeScheduledNotification", "bool",
         Q_ARG(const QVariantMap&, taskInfo), Q_ARG(NotificationType, NotificationType(type)));
 }
 
 bool DataManager::removeAllRemindersById(const QString& taskId)
 {
+    m_reminderSnapshotValid = false;
     return ask<bool>(notifications(), "removeAllNotificationsById", "bool", Q_ARG(const QString&, taskId));
 }
 
@@ -767,14 +776,33 @@ bool DataManager::hasScheduledReminder(const QVariantMap& taskInfo, int type)
         Q_ARG(NotificationType, NotificationType(type)));
 }
 
+// Every row of a list asks this as it is created: one blocking call to the
+// worker per change of the reminders, not one per row, keeps scrolling from
+// waiting on the worker.
 bool DataManager::hasScheduledReminders(const QString& taskId)
 {
-    return ask<bool>(notifications(), "hasScheduledNotifications", "bool", Q_ARG(const QString&, taskId));
+    if (!m_reminderSnapshotValid) {
+        const QStringList ids = ask<QStringList>(notifications(), "taskIdsWithNotifications", "QStringList");
+        m_tasksWithReminders = QSet<QString>(ids.begin(), ids.end());
+        m_reminderSnapshotValid = true;
+    }
+    return m_tasksWithReminders.contains(taskId);
 }
 
 int DataManager::getReminderCount()
 {
     return ask<int>(notifications(), "notificationCount", "int");
+}
+
+QStringList DataManager::taskIdsWithReminders()
+{
+    return ask<QStringList>(notifications(), "taskIdsWithNotifications", "QStringList");
+}
+
+bool DataManager::clearScheduledReminders()
+{
+    m_reminderSnapshotValid = false;
+    return ask<bool>(notifications(), "clearReminders", "bool");
 }
 
 // --- Sorting settings. The sorting manager declares its list and sorting

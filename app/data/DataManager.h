@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QVariantList>
 
@@ -206,6 +207,9 @@ public:
     Q_INVOKABLE bool hasScheduledReminder(const QVariantMap& taskInfo, int type);
     Q_INVOKABLE bool hasScheduledReminders(const QString& taskId);
     Q_INVOKABLE int getReminderCount();
+    // The tasks that have scheduled reminders, and the removal of them all.
+    QStringList taskIdsWithReminders();
+    bool clearScheduledReminders();
 
     // --- Sorting settings of the lists (the sorting manager on the worker).
     Q_INVOKABLE void setSortedList(const QString& listId, SortingNamespace::ListType listType,
@@ -340,6 +344,10 @@ private:
     QTimer* m_syncDelayTimer = nullptr;
     QTimer* m_midnightTimer = nullptr;
     QTimer* m_sortCleanUpTimer = nullptr;
+    // Which tasks have reminders, as last read from the worker; dropped at
+    // every change of the reminders.
+    QSet<QString> m_tasksWithReminders;
+    bool m_reminderSnapshotValid = false;
     QDateTime m_nextMidnight;
     std::function<QDateTime()> m_clock;
     QList<QPointer<QObject>> m_followingChannels;

@@ -1,5 +1,6 @@
 #include "data/DatabaseHandler.h"
 
+#include "common/SettingsFileCheck.h"
 #include "data/DatabaseTemplate.h"
 #include "data/DirectRowReader.h"
 #include "data/ObjectIdentifier.h"
@@ -1002,13 +1003,18 @@ bool DatabaseHandler::backUpIfDue(int quietMs)
 void DatabaseHandler::writePredefinedObjectsReset()
 {
     const QString path = AppPaths::appDataFile(QStringLiteral("predefined_objects.dat"));
-    QSettings settings(path, QSettings::IniFormat);
-    settings.clear();
+    bool copied = false;
+    const std::unique_ptr<QSettings> settings = SettingsFileCheck::open(path, &copied);
+    if (copied) {
+        QLOG_ERROR() << "Unable to write " << path << ": it holds values that cannot be read safely.";
+        return;
+    }
+    settings->clear();
     // The predefined folders and contexts are created again in the new database.
-    settings.setValue(QStringLiteral("folders_created"), 0);
-    settings.setValue(QStringLiteral("contexts_created"), 0);
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
+    settings->setValue(QStringLiteral("folders_created"), 0);
+    settings->setValue(QStringLiteral("contexts_created"), 0);
+    settings->sync();
+    if (settings->status() != QSettings::NoError) {
         QLOG_ERROR() << "Unable to write " << path;
     }
 }

@@ -1,11 +1,13 @@
 #include "data/DatabaseRecovery.h"
 
+#include "common/SettingsFileCheck.h"
 #include "data/DataManager.h"
 #include "data/PredefinedDataHelper.h"
 #include "logging/Log.h"
 #include "shell/Settings.h"
 #include "sync/SyncHandler.h"
 
+#include <QSet>
 #include <QSettings>
 
 DatabaseRecovery::DatabaseRecovery(DataManager* data, const QString& databasePath, QObject* parent)
@@ -103,6 +105,7 @@ bool DatabaseRecovery::finish(bool opened, bool signedIn, SyncRestart restart)
         refresh();
         return false;
     }
+    dropRemindersOfMissingTasks(restart == SyncRestart::FromScratch);
     if (signedIn) {
         prepareFullDownload(restart);
         QLOG_INFO() << "Downloading the whole account again...";
@@ -113,6 +116,28 @@ bool DatabaseRecovery::finish(bool opened, bool signedIn, SyncRestart restart)
     return true;
 }
 
+void DatabaseRecovery::dropRemindersOfMissingTasks(bool storeIsEmpty)
+{
+    if (storeIsEmpty) {
+        if (m_data->clearScheduledReminders())
+            QLOG_INFO() << "The reminders of the former database are removed.";
+        return;
+    }
+    const QStringList withReminders = m_data->taskIdsWithReminders();
+    if (withReminders.isEmpty())
+        return;
+    QSet<QString> present;
+    for (const DOTask& task : m_data->getTasksByIds(withReminders))
+        present.insert(task.value(QStringLiteral("ID")).toString());
+    int removed = 0;
+    for (const QString& taskId : withReminders) {
+        if (!present.contains(taskId) && m_data->removeAllRemindersById(taskId))
+            ++removed;
+    }
+    if (removed > 0)
+        QLOG_INFO() << "The reminders of " << removed << " tasks that are not in the restored database are removed.";
+}
+
 void DatabaseRecovery::prepareFullDownload(SyncRestart restart)
 {
     // The sync keeps its place in the account in the sync file and reads it
@@ -120,16 +145,20 @@ void DatabaseRecovery::prepareFullDownload(SyncRestart restart)
     // server gave the built-in lists, so only the place goes back to the
     // beginning; an empty database has none of them, so the file starts
     // afresh, as after a sign-in.
-    QSettings file(SyncHandler::syncFilePath(), QSettings::IniFormat);
-    if (restart == SyncRestart::FromScratch) {
-        file.clear();
-    } else {
-        file.beginGroup(QStringLiteral("Sync"));
-        file.setValue(QStringLiteral("LastClientRevision"), 0);
-        file.endGroup();
+    bool copied = false;
+    const std::unique_ptr<QSettings> file = SettingsFileCheck::open(SyncHandler::syncFilePath(), &copied);
+    // Nothing written to a copy would reach the file.
+    if (!copied) {
+        if (restart == SyncRestart::FromScratch) {
+            file->clear();
+        } else {
+            file->beginGroup(QStringLiteral("Sync"));
+            file->setValue(QStringLiteral("LastClientRevision"), 0);
+            file->endGroup();
+        }
+        file->sync();
     }
-    file.sync();
-    if (file.status() != QSettings::NoError)
+    if (copied || file->status() != QSettings::NoError)
         QLOG_ERROR() << "Unable to write " << SyncHandler::syncFilePath()
                      << "; the next sync may not download everything again.";
 }

@@ -58,6 +58,9 @@ private:
     // Makes the next sync download the whole account.
     static void prepareFullDownload(SyncRestart restart);
     bool finish(bool opened, bool signedIn, SyncRestart restart);
+    // Scheduled reminders belong to the tasks of the database they were set
+    // in: those of tasks the store no longer has would fire for nothing.
+    void dropRemindersOfMissingTasks(bool storeIsEmpty);
     QString account() const;
 
     DataManager* m_data;

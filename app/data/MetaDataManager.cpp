@@ -1,5 +1,6 @@
 #include "data/MetaDataManager.h"
 
+#include "common/SettingsFileCheck.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
@@ -74,6 +75,8 @@ struct MetaDataManager::Private
     bool keepFormerContent = false;
 
     void load();
+    // The file for a change, or null when the change cannot be saved there.
+    std::unique_ptr<QSettings> openForChange() const;
     QJsonArray readArray(const QSettings& file, const QString& key, bool needsIcon);
     bool save();
     QString now() const;
@@ -81,7 +84,9 @@ struct MetaDataManager::Private
 
 void MetaDataManager::Private::load()
 {
-    const QSettings file(path, QSettings::IniFormat);
+    bool copied = false;
+    const std::unique_ptr<QSettings> handle = SettingsFileCheck::open(path, &copied);
+    const QSettings& file = *handle;
     if (file.status() == QSettings::AccessError)
         QLOG_ERROR() << "Unable to read the project icons from " << path << ".";
     QFile raw(path);
@@ -125,13 +130,26 @@ QJsonArray MetaDataManager::Private::readArray(const QSettings& file, const QStr
     return usable;
 }
 
+std::unique_ptr<QSettings> MetaDataManager::Private::openForChange() const
+{
+    bool copied = false;
+    std::unique_ptr<QSettings> file = SettingsFileCheck::open(path, &copied);
+    if (!copied)
+        return file;
+    QLOG_ERROR() << "Unable to save the project icons in " << path << ": it holds values that cannot be read safely.";
+    return nullptr;
+}
+
 bool MetaDataManager::Private::save()
 {
+    std::unique_ptr<QSettings> file = openForChange();
+    if (!file)
+        return false;
     QByteArray former;
     {
-        QFile file(path);
-        if (file.exists() && file.open(QIODevice::ReadOnly))
-            former = file.readAll();
+        QFile raw(path);
+        if (raw.exists() && raw.open(QIODevice::ReadOnly))
+            former = raw.readAll();
     }
 
     QJsonArray iconArray;
@@ -140,12 +158,11 @@ bool MetaDataManager::Private::save()
 
     QVariantMap readable;
     {
-        QSettings file(path, QSettings::IniFormat);
-        file.setValue(ProjectIconsKey, arrayText(iconArray));
-        file.setValue(ObjectsToAddKey, arrayText(toAdd));
-        file.setValue(ObjectsToRemoveKey, arrayText(toRemove));
-        file.sync();
-        const QSettings::Status status = file.status();
+        file->setValue(ProjectIconsKey, arrayText(iconArray));
+        file->setValue(ObjectsToAddKey, arrayText(toAdd));
+        file->setValue(ObjectsToRemoveKey, arrayText(toRemove));
+        file->sync();
+        const QSettings::Status status = file->status();
         if (status == QSettings::AccessError) {
             QLOG_ERROR() << "Unable to save the project icons in " << path << " (" << DamagedSettingsFile::statusText(status)
                          << ").";
@@ -154,7 +171,8 @@ bool MetaDataManager::Private::save()
         if (status == QSettings::NoError && !keepFormerContent)
             return true;
         if (status == QSettings::FormatError)
-            readable = DamagedSettingsFile::readableEntries(file);
+            readable = DamagedSettingsFile::readableEntries(*file);
+        file.reset();
     }
 
     const QString keptPath = DamagedSettingsFile::keepAside(path, former);
@@ -279,9 +297,10 @@ void MetaDataManager::clearAll()
     d->icons.clear();
     d->toAdd = QJsonArray();
     d->toRemove = QJsonArray();
-    QSettings file(d->path, QSettings::IniFormat);
-    file.clear();
-    file.sync();
+    if (const std::unique_ptr<QSettings> file = d->openForChange()) {
+        file->clear();
+        file->sync();
+    }
     QLOG_INFO() << "Project icons cleared.";
     if (hadIcons)
         emit projectIconsChanged();

@@ -1,5 +1,6 @@
 #include "data/PredefinedDataHelper.h"
 
+#include "common/SettingsFileCheck.h"
 #include "data/DataManager.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
@@ -85,11 +86,16 @@ QByteArray fileBytes(const QString& path)
 
 // Opens the file. A file that QSettings cannot read in full is kept aside
 // first and starts again from the entries that could be read, since the next
-// write would silently drop the rest.
-std::unique_ptr<QSettings> openFile(const QString& path)
+// write would silently drop the rest. *copied as SettingsFileCheck::open()
+// sets it: a copy is only read.
+std::unique_ptr<QSettings> openFile(const QString& path, bool* copied = nullptr)
 {
-    auto file = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    if (file->status() != QSettings::FormatError && !DamagedSettingsFile::hasUnreadableLines(fileBytes(path)))
+    bool readsCopy = false;
+    auto file = SettingsFileCheck::open(path, &readsCopy);
+    if (copied)
+        *copied = readsCopy;
+    if (readsCopy
+        || (file->status() != QSettings::FormatError && !DamagedSettingsFile::hasUnreadableLines(fileBytes(path))))
         return file;
     const QVariantMap readable = DamagedSettingsFile::readableEntries(*file);
     file.reset();
@@ -106,7 +112,13 @@ std::unique_ptr<QSettings> openFile(const QString& path)
 
 bool writeValues(const QString& path, const QVariantMap& values)
 {
-    std::unique_ptr<QSettings> file = openFile(path);
+    bool copied = false;
+    std::unique_ptr<QSettings> file = openFile(path, &copied);
+    if (copied) {
+        QLOG_ERROR() << "Unable to save the predefined objects in " << path
+                     << ": it holds values that cannot be read safely.";
+        return false;
+    }
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         file->setValue(it.key(), it.value());
     file->sync();

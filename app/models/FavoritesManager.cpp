@@ -1,5 +1,6 @@
 #include "models/FavoritesManager.h"
 
+#include "common/SettingsFileCheck.h"
 #include "data/DataManager.h"
 #include "data/ObjectState.h"
 #include "logging/Log.h"
@@ -80,6 +81,9 @@ struct FavoritesManager::Private
     QJsonArray toAdd;
     QJsonArray toRemove;
     std::unique_ptr<QSettings> file;
+    // The handle reads a copy without values that could not be read safely
+    // (nor taken out of the file): nothing is saved this run.
+    bool readsCopy = false;
     FavoritesManager::Clock clock;
     // A pass that waits for the main sync to end.
     QMetaObject::Connection mainSyncWait;
@@ -93,6 +97,9 @@ struct FavoritesManager::Private
     QJsonArray readChanges(const QString& key);
     void repair(const QByteArray& former);
 
+    // Whether a change may reach the file. Another program may have written
+    // it since it was read, and the handle reads it again as it saves.
+    bool mayChange();
     bool write(const QString& key, const QVariant& value);
     void writeList(int kind) { write(ListKeys[kind], lists[kind]); }
     void writeChanges();
@@ -107,13 +114,13 @@ struct FavoritesManager::Private
 
 void FavoritesManager::Private::load()
 {
+    file = SettingsFileCheck::open(path, &readsCopy);
     QByteArray former;
     {
         QFile raw(path);
         if (raw.exists() && raw.open(QIODevice::ReadOnly))
             former = raw.readAll();
     }
-    file = std::make_unique<QSettings>(path, QSettings::IniFormat);
     if (file->status() == QSettings::AccessError)
         QLOG_ERROR() << "Unable to read the favorites from " << path << ".";
     damaged = file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(former);
@@ -201,11 +208,22 @@ void FavoritesManager::Private::repair(const QByteArray& former)
     entries.insert(ObjectsToRemoveKey, arrayText(toRemove));
     file.reset();
     file = DamagedSettingsFile::rewrite(path, entries);
+    readsCopy = false;
     damaged = false;
+}
+
+bool FavoritesManager::Private::mayChange()
+{
+    if (!readsCopy && SettingsFileCheck::screen(path) != SettingsFileCheck::Outcome::Unrepaired)
+        return true;
+    QLOG_ERROR() << "Unable to save the favorites in " << path << ": it holds values that cannot be read safely.";
+    return false;
 }
 
 bool FavoritesManager::Private::write(const QString& key, const QVariant& value)
 {
+    if (!mayChange())
+        return false;
     file->setValue(key, value);
     file->sync();
     if (file->status() != QSettings::NoError) {
@@ -222,6 +240,8 @@ void FavoritesManager::Private::writeOrRemove(const QString& key, const QJsonArr
         write(key, arrayText(changes));
         return;
     }
+    if (!mayChange())
+        return;
     file->remove(key);
     file->sync();
 }
@@ -406,8 +426,10 @@ void FavoritesManager::clearAll()
     }
     d->toAdd = QJsonArray();
     d->toRemove = QJsonArray();
-    d->file->clear();
-    d->file->sync();
+    if (d->mayChange()) {
+        d->file->clear();
+        d->file->sync();
+    }
     if (d->file->status() != QSettings::NoError) {
         QLOG_ERROR() << "Unable to clear the favorites in " << d->path << " ("
                      << DamagedSettingsFile::statusText(d->file->status()) << ").";

@@ -1,5 +1,6 @@
 #include "sync/RemindersSyncManager.h"
 
+#include "common/SettingsFileCheck.h"
 #include "data/DatabaseHandler.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
@@ -48,6 +49,8 @@ struct RemindersSyncManager::Private
     QJsonArray toDelete;
 
     void load();
+    // The file for a change, or null when the change cannot be saved there.
+    std::unique_ptr<QSettings> openForChange() const;
     QJsonArray read(const QSettings& file, const QString& key, bool* damaged) const;
     void write(const QString& key, const QJsonArray& array);
     // An empty array leaves no key behind.
@@ -56,23 +59,23 @@ struct RemindersSyncManager::Private
 
 void RemindersSyncManager::Private::load()
 {
+    bool copied = false;
+    std::unique_ptr<QSettings> file = SettingsFileCheck::open(path, &copied);
     QByteArray content;
     {
         QFile raw(path);
         if (raw.exists() && raw.open(QIODevice::ReadOnly))
             content = raw.readAll();
     }
-    bool damaged = false;
-    {
-        const QSettings file(path, QSettings::IniFormat);
-        if (file.status() == QSettings::AccessError)
-            QLOG_ERROR() << "Unable to read the reminders sync state from " << path;
-        damaged = file.status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content);
-        list = read(file, ListKey, &damaged);
-        toDelete = read(file, ToDeleteKey, &damaged);
-        toSend = read(file, ToSendKey, &damaged);
-    }
-    if (!damaged)
+    if (file->status() == QSettings::AccessError)
+        QLOG_ERROR() << "Unable to read the reminders sync state from " << path;
+    bool damaged = file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content);
+    list = read(*file, ListKey, &damaged);
+    toDelete = read(*file, ToDeleteKey, &damaged);
+    toSend = read(*file, ToSendKey, &damaged);
+    file.reset();
+    // Writing the file again would lose the values the copy left out.
+    if (!damaged || copied)
         return;
     const QString kept = DamagedSettingsFile::keepAside(path, content);
     QLOG_ERROR() << "The reminders sync file " << path << " could not be read in full"
@@ -109,14 +112,27 @@ QJsonArray RemindersSyncManager::Private::read(const QSettings& file, const QStr
     return usable;
 }
 
+std::unique_ptr<QSettings> RemindersSyncManager::Private::openForChange() const
+{
+    bool copied = false;
+    std::unique_ptr<QSettings> file = SettingsFileCheck::open(path, &copied);
+    if (!copied)
+        return file;
+    QLOG_ERROR() << "Unable to save the reminders sync state to " << path
+                 << ": it holds values that cannot be read safely.";
+    return nullptr;
+}
+
 void RemindersSyncManager::Private::write(const QString& key, const QJsonArray& array)
 {
-    QSettings file(path, QSettings::IniFormat);
-    file.setValue(key, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
-    file.sync();
-    if (file.status() != QSettings::NoError)
+    const std::unique_ptr<QSettings> file = openForChange();
+    if (!file)
+        return;
+    file->setValue(key, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
+    file->sync();
+    if (file->status() != QSettings::NoError)
         QLOG_ERROR() << "Unable to save " << key << " to " << path << " ("
-                     << DamagedSettingsFile::statusText(file.status()) << ").";
+                     << DamagedSettingsFile::statusText(file->status()) << ").";
 }
 
 void RemindersSyncManager::Private::writeOrRemove(const QString& key, const QJsonArray& array)
@@ -125,9 +141,10 @@ void RemindersSyncManager::Private::writeOrRemove(const QString& key, const QJso
         write(key, array);
         return;
     }
-    QSettings file(path, QSettings::IniFormat);
-    file.remove(key);
-    file.sync();
+    if (const std::unique_ptr<QSettings> file = openForChange()) {
+        file->remove(key);
+        file->sync();
+    }
 }
 
 RemindersSyncManager::RemindersSyncManager(const Services& services, const QString& filePath, QObject* parent)
@@ -172,9 +189,10 @@ void RemindersSyncManager::clearAll()
     d->list = QJsonArray();
     d->toSend = QJsonArray();
     d->toDelete = QJsonArray();
-    QSettings file(d->path, QSettings::IniFormat);
-    file.clear();
-    file.sync();
+    if (const std::unique_ptr<QSettings> file = d->openForChange()) {
+        file->clear();
+        file->sync();
+    }
     QLOG_INFO() << "Reminders sync state cleared.";
 }
 

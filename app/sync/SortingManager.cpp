@@ -1,5 +1,6 @@
 #include "sync/SortingManager.h"
 
+#include "common/SettingsFileCheck.h"
 #include "logging/Log.h"
 #include "shell/AppPaths.h"
 #include "shell/DamagedSettingsFile.h"
@@ -109,22 +110,21 @@ struct SortingManager::Private
 
     void load()
     {
+        bool copied = false;
+        std::unique_ptr<QSettings> file = SettingsFileCheck::open(path, &copied);
         QByteArray content;
         QFile raw(path);
         if (raw.exists() && raw.open(QIODevice::ReadOnly))
             content = raw.readAll();
         raw.close();
 
-        bool damaged = false;
-        {
-            const QSettings file(path, QSettings::IniFormat);
-            damaged = file.status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content);
-            if (file.status() == QSettings::AccessError)
-                QLOG_ERROR() << "Unable to read the sorting settings from " << path;
-            lists = readLists(readArray(file, SortingInfoKey, &damaged), SortingInfoKey, &damaged);
-            toSend = readLists(readArray(file, ToSendKey, &damaged), ToSendKey, &damaged);
-            deleted = readDeleted(readArray(file, ToDeleteKey, &damaged), &damaged);
-        }
+        bool damaged = file->status() == QSettings::FormatError || DamagedSettingsFile::hasUnreadableLines(content);
+        if (file->status() == QSettings::AccessError)
+            QLOG_ERROR() << "Unable to read the sorting settings from " << path;
+        lists = readLists(readArray(*file, SortingInfoKey, &damaged), SortingInfoKey, &damaged);
+        toSend = readLists(readArray(*file, ToSendKey, &damaged), ToSendKey, &damaged);
+        deleted = readDeleted(readArray(*file, ToDeleteKey, &damaged), &damaged);
+        file.reset();
         if (damaged)
             keepDamagedFile(content);
     }
@@ -183,14 +183,19 @@ struct SortingManager::Private
             QLOG_WARN() << "A sorting change is not saved: the damaged file " << path << " is left untouched.";
             return false;
         }
-        QSettings file(path, QSettings::IniFormat);
-        file.setValue(SortingInfoKey, text(listsToJson(lists)));
-        file.setValue(ToSendKey, text(listsToJson(toSend)));
-        file.setValue(ToDeleteKey, text(deletedToJson()));
-        file.sync();
-        if (file.status() != QSettings::NoError) {
+        bool copied = false;
+        const std::unique_ptr<QSettings> file = SettingsFileCheck::open(path, &copied);
+        if (copied) {
+            QLOG_WARN() << "A sorting change is not saved: " << path << " holds values that cannot be read safely.";
+            return false;
+        }
+        file->setValue(SortingInfoKey, text(listsToJson(lists)));
+        file->setValue(ToSendKey, text(listsToJson(toSend)));
+        file->setValue(ToDeleteKey, text(deletedToJson()));
+        file->sync();
+        if (file->status() != QSettings::NoError) {
             QLOG_ERROR() << "Unable to save the sorting settings to " << path << " ("
-                         << DamagedSettingsFile::statusText(file.status()) << ").";
+                         << DamagedSettingsFile::statusText(file->status()) << ").";
             return false;
         }
         return true;

@@ -576,7 +576,10 @@ bool SyncHandler::writeSyncValue(const QString& key, const QVariant& value)
         d->syncFile->setValue(key, value);
         return false;
     }
-    if (d->syncFile->status() != QSettings::NoError)
+    // Another program may have written the file since it was read, and the
+    // sync below reads it again: it is looked over first.
+    if (d->syncFile->status() != QSettings::NoError
+        || SettingsFileCheck::screen(syncFilePath()) == SettingsFileCheck::Outcome::Unrepaired)
         d->syncFile = openSyncFile(&d->syncFileCopy);
     d->syncFile->setValue(key, value);
     d->syncFile->sync();
@@ -689,8 +692,9 @@ bool SyncHandler::merge(const QVariantList& items)
     }
     const int revision = items.at(0).toInt();
     d->merge = MergeState();
-    QSettings predefinedFile(PredefinedDataHelper::predefinedObjectsFile(), QSettings::IniFormat);
-    d->merge.predefinedIds = readIds(predefinedFile);
+    bool copied = false;
+    d->merge.predefinedIds
+        = readIds(*SettingsFileCheck::open(PredefinedDataHelper::predefinedObjectsFile(), &copied));
 
     if (!mergeItems(items, revision)) {
         QLOG_ERROR() << "Unable to merge the changes from the server; none of them were kept.";
@@ -714,7 +718,10 @@ bool SyncHandler::mergeItems(const QVariantList& items, int revision)
 {
     const int count = items.size();
     const int progressStep = qMax(1, count / 10);
-    QSettings predefinedFile(PredefinedDataHelper::predefinedObjectsFile(), QSettings::IniFormat);
+    bool copied = false;
+    const std::unique_ptr<QSettings> predefinedHandle
+        = SettingsFileCheck::open(PredefinedDataHelper::predefinedObjectsFile(), &copied);
+    const QSettings& predefinedFile = *predefinedHandle;
     MergeState& merge = d->merge;
 
     for (int i = 1; i < count; ++i) {
@@ -976,13 +983,17 @@ bool SyncHandler::keepsStoredCopy(const DataObject& stored, qint64 received) con
 void SyncHandler::finishMerge(int revision)
 {
     MergeState& merge = d->merge;
-    QSettings predefinedFile(PredefinedDataHelper::predefinedObjectsFile(), QSettings::IniFormat);
-    predefinedFile.setValue(PredefinedIdsKey, merge.predefinedIds.join(QLatin1Char(',')));
-    for (auto it = merge.predefinedCodes.cbegin(); it != merge.predefinedCodes.cend(); ++it)
-        predefinedFile.setValue(it.key(), it.value());
-    predefinedFile.sync();
-    if (predefinedFile.status() != QSettings::NoError)
-        QLOG_ERROR() << "Unable to save the predefined objects in " << predefinedFile.fileName();
+    bool copied = false;
+    const std::unique_ptr<QSettings> predefinedFile
+        = SettingsFileCheck::open(PredefinedDataHelper::predefinedObjectsFile(), &copied);
+    if (!copied) {
+        predefinedFile->setValue(PredefinedIdsKey, merge.predefinedIds.join(QLatin1Char(',')));
+        for (auto it = merge.predefinedCodes.cbegin(); it != merge.predefinedCodes.cend(); ++it)
+            predefinedFile->setValue(it.key(), it.value());
+        predefinedFile->sync();
+    }
+    if (copied || predefinedFile->status() != QSettings::NoError)
+        QLOG_ERROR() << "Unable to save the predefined objects in " << PredefinedDataHelper::predefinedObjectsFile();
 
     bool builtInChanged = false;
     if (!merge.newInboxId.isEmpty() && merge.newInboxId != d->inboxId) {

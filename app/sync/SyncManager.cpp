@@ -1,5 +1,6 @@
 #include "sync/SyncManager.h"
 
+#include "common/SettingsFileCheck.h"
 #include "data/DatabaseHandler.h"
 #include "data/PredefinedDataHelper.h"
 #include "logging/Log.h"
@@ -32,6 +33,17 @@ struct SyncManager::Private
     bool errorSeen = false;
     // The run was aborted: it did not end well, whatever it reported.
     bool aborted = false;
+
+    // The sync file before a read or a change: the handle reads the file
+    // again at its next sync, so whatever another program left there is
+    // looked over first. A manager on a private copy stays with it.
+    QSettings& syncFileNow()
+    {
+        if (!syncFileCopy
+            && SettingsFileCheck::screen(SyncHandler::syncFilePath()) == SettingsFileCheck::Outcome::Unrepaired)
+            syncFile = SyncHandler::openSyncFile(&syncFileCopy);
+        return *syncFile;
+    }
 };
 
 SyncManager::SyncManager(QObject* parent)
@@ -132,7 +144,7 @@ int SyncManager::syncProgress() const
 
 QDateTime SyncManager::lastSyncDateTime() const
 {
-    d->syncFile->sync();
+    d->syncFileNow().sync();
     return d->syncFile->value(LastSyncKey).toDateTime();
 }
 
@@ -152,7 +164,7 @@ void SyncManager::setActive(bool active)
 
 void SyncManager::reloadBuiltInIds()
 {
-    d->syncFile->sync();
+    d->syncFileNow().sync();
     // The helper belongs to the interface thread: the new identifiers are
     // handed over there.
     PredefinedDataHelper* helper = PredefinedDataHelper::instance();
@@ -210,8 +222,9 @@ void SyncManager::onRunFinished()
 {
     if (!d->errorSeen && !d->aborted && d->loggedIn) {
         const QDateTime finishedAt = now();
-        d->syncFile->setValue(LastSyncKey, finishedAt);
-        d->syncFile->sync();
+        QSettings& file = d->syncFileNow();
+        file.setValue(LastSyncKey, finishedAt);
+        file.sync();
         emit lastSyncDateTimeChanged(finishedAt);
     }
     d->silent = false;
@@ -415,8 +428,9 @@ bool SyncManager::wipeLocalData()
     settings()->clearClientLogin();
     settings()->clearClientPassword();
     settings()->clearRecentProjects();
-    d->syncFile->clear();
-    d->syncFile->sync();
+    QSettings& file = d->syncFileNow();
+    file.clear();
+    file.sync();
     emit lastSyncDateTimeChanged(QDateTime());
     refreshLoggedIn();
     emit localDataWiped();

@@ -452,6 +452,18 @@ QStringList NotificationManager::notificationIds() const
     return d->keys;
 }
 
+QStringList NotificationManager::taskIdsWithNotifications() const
+{
+    QStringList ids;
+    KeyFields fields;
+    for (const QString& key : d->keys) {
+        if (splitKey(key, &fields) && (ids.isEmpty() || ids.last() != fields.taskId))
+            ids.append(fields.taskId);
+    }
+    ids.removeDuplicates();
+    return ids;
+}
+
 bool NotificationManager::scheduleNotification(const QVariantMap& taskInfo, NotificationType type)
 {
     const QString key = notificationKey(taskInfo, type);

@@ -79,6 +79,8 @@ public:
 public slots:
     int notificationCount() const;
     QStringList notificationIds() const;
+    // The tasks that have at least one reminder.
+    QStringList taskIdsWithNotifications() const;
 
     // The changes return whether the file holds the asked-for state
     // afterwards; a change that could not be saved is logged and gives false.

@@ -684,7 +684,13 @@ struct RepeatedTaskHelper::Private
 
     void openReminders()
     {
-        reminders = std::make_unique<QSettings>(reminderPath, QSettings::IniFormat);
+        bool copied = false;
+        reminders = SettingsFileCheck::open(reminderPath, &copied);
+        if (copied) {
+            // The copy is read as it is; the file is not written this run.
+            reminderWritesRefused = true;
+            return;
+        }
         switch (reminders->status()) {
         case QSettings::NoError:
             break;
@@ -718,13 +724,21 @@ struct RepeatedTaskHelper::Private
                      << keptPath << " and its " << readable.size() << " readable entries are used.";
     }
 
+    // Asked before every change: another program may have written the file
+    // since it was read, and the handle reads it again as it saves.
     bool canWriteReminders() const
     {
         if (reminderWritesRefused) {
             QLOG_WARN() << "A repeated task reminder is not saved: the damaged file " << reminderPath
                         << " is left untouched.";
+            return false;
         }
-        return !reminderWritesRefused;
+        if (SettingsFileCheck::screen(reminderPath) == SettingsFileCheck::Outcome::Unrepaired) {
+            QLOG_WARN() << "A repeated task reminder is not saved: " << reminderPath
+                        << " holds values that cannot be read safely.";
+            return false;
+        }
+        return true;
     }
 
     bool syncReminders()

@@ -4,6 +4,7 @@
 #include "logging/LogText.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -11,6 +12,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSaveFile>
+#include <QSettings>
+#include <QTemporaryFile>
 #include <QTextCodec>
 #include <QVector>
 
@@ -598,6 +601,31 @@ SettingsFileCheck::Outcome SettingsFileCheck::screen(const QString& path)
     QLOG_WARN() << "The settings file " << path << " held values that cannot be read safely (" << keys
                 << "); they are left out, and the former file is kept as " << keptPath;
     return Outcome::Repaired;
+}
+
+std::unique_ptr<QSettings> SettingsFileCheck::open(const QString& path, bool* copied)
+{
+    *copied = screen(path) == Outcome::Unrepaired;
+    if (!*copied)
+        return std::make_unique<QSettings>(path, QSettings::IniFormat);
+
+    QFile file(path);
+    const QByteArray safe = check(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()).content;
+    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quorvel-settings-XXXXXX.dat"));
+    const bool written = copy->open() && copy->write(safe) == safe.size() && copy->flush();
+    copy->close();
+    if (!written) {
+        // A handle on no file reads nothing and refuses every write.
+        QLOG_ERROR() << "Unable to prepare a copy of " << path << " without the values that cannot be read safely ("
+                     << copy->errorString() << "); nothing of it is read.";
+        return std::make_unique<QSettings>(QString(), QSettings::IniFormat);
+    }
+    QLOG_WARN() << "The settings file " << path
+                << " is read from a copy without the values that cannot be read safely; nothing is saved to it.";
+    auto handle = std::make_unique<QSettings>(copy->fileName(), QSettings::IniFormat);
+    // Removed with the handle, after the handle is done with it.
+    copy.release()->setParent(handle.get());
+    return handle;
 }
 
 bool SettingsFileCheck::isSafeToRead(const QString& path)

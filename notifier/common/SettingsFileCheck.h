@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QSettings;
+
 // Guards QSettings against what a damaged or hostile INI file can make it do.
 //
 // QSettings reads a value in its variant form ("@Variant(...)",
@@ -52,6 +56,15 @@ public:
     // what was dropped. Takes the lock QSettings takes for its writes, so it
     // never interleaves with one.
     static Outcome screen(const QString& path);
+
+    // A QSettings handle on the file once screen() has looked it over. When
+    // the unsafe entries could not be taken out of the file, the handle reads
+    // a private copy without them instead (the handle owns it) and *copied is
+    // set: nothing written through that handle reaches the file, so the
+    // caller saves nothing then. Every program reader of a settings file that
+    // others may write opens it here, each time, since the file may have
+    // changed since it was last looked at.
+    static std::unique_ptr<QSettings> open(const QString& path, bool* copied);
 
     // Whether QSettings may read the file as it is now: false when it holds
     // values that cannot be read safely (which screen() could not take out,

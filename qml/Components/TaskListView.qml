@@ -46,6 +46,12 @@ ListView {
         enabled: height > 0
     }
 
+    // The chains hold translated names of the predefined projects.
+    Connections {
+        target: Settings
+        function onApplicationLanguageChanged() { Qt.callLater(list.refreshChains) }
+    }
+
     function taskAt(index) {
         return index >= 0 && index < count ? model.getObjectByIndex(index) : null
     }

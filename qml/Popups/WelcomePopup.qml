@@ -44,7 +44,7 @@ Popup {
             Layout.preferredWidth: 56
             Layout.preferredHeight: 56
             sourceSize: Qt.size(112, 112)
-            source: Theme.icon(popup.step === 0 ? "check" : "sync", Theme.accent)
+            source: Theme.icon(popup.step === 0 ? "inbox" : "sync", Theme.accent)
         }
         Label {
             objectName: "welcomeTitle"

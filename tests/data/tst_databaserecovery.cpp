@@ -9,6 +9,7 @@
 #include "support/StoreFixture.h"
 #include "support/TestMain.h"
 #include "sync/SyncHandler.h"
+#include "time/NotificationManager.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -132,6 +133,11 @@ private slots:
         QCOMPARE(recovery.backupPath(), newest);
         QCOMPARE(recovery.fullDownloadFollows(), signedIn);
         const QStringList backupDump = StoreFixture::dumpFile(newest);
+        // Reminders of a task the backup holds and of one made after it.
+        for (const char* id : { "t1", "t2" }) {
+            QVERIFY(data.scheduleReminder(
+                { { "ID", id }, { "DUEDATE", now.addDays(3) } }, NotificationManager::AtTimeOfEvent));
+        }
 
         QSignalSpy recovered(&recovery, &DatabaseRecovery::recovered);
         QVERIFY(restore ? recovery.restoreBackup() : recovery.startEmpty());
@@ -140,6 +146,8 @@ private slots:
         QVERIFY(data.isDataPrepared());
         QCOMPARE(data.getTaskById(QStringLiteral("t1")).isEmpty(), !restore);
         QVERIFY(data.getTaskById(QStringLiteral("t2")).isEmpty());
+        // No reminder is left for a task that is not there.
+        QCOMPARE(data.taskIdsWithReminders(), restore ? QStringList { "t1" } : QStringList());
         if (restore) {
             data.stopWorker();
             QCOMPARE(StoreFixture::dumpFile(databasePath()), backupDump);

@@ -115,6 +115,22 @@ private slots:
         QCOMPARE(w.fileKeys(), QStringList());
     }
 
+    // The rows' reminder marks come from a snapshot; a reminder another
+    // program writes into the file reaches it too.
+    void theReminderMarksFollowOtherWriters()
+    {
+        World w;
+        QVERIFY(!w.data->hasScheduledReminders(QStringLiteral("t7")));
+        {
+            NotificationManager notifier(w.notificationFile, nullptr);
+            QVERIFY(notifier.scheduleNotification(dueInfo(QStringLiteral("t7"), dueIn(3)), NotificationManager::Hour));
+        }
+        QTRY_VERIFY(w.data->hasScheduledReminders(QStringLiteral("t7")));
+        QVERIFY(!w.data->hasScheduledReminders(QStringLiteral("t1")));
+        QVERIFY(w.data->removeAllRemindersById(QStringLiteral("t7")));
+        QVERIFY(!w.data->hasScheduledReminders(QStringLiteral("t7")));
+    }
+
     void closingATaskRemovesItsRemindersOnlyWhenConfirmed_data()
     {
         QTest::addColumn<bool>("complete");
