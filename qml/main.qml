@@ -480,6 +480,33 @@ ApplicationWindow {
     function setWheelRedirect(item) {
         WheelEventsRedirector.redirectTo = item
     }
+    // The rows' favorite and reminder marks, kept as plain maps of task
+    // identifiers: a row that scrolls into view reads them without a call
+    // into the native side.
+    readonly property int favoriteTaskKind: 0
+    property var favoriteTaskIds: idSet(FavoritesManager.ids(favoriteTaskKind))
+    property var reminderTaskIds: idSet(DataManager.taskIdsWithReminders())
+    function idSet(ids) {
+        var set = {}
+        for (var i = 0; i < ids.length; ++i)
+            set[ids[i]] = true
+        return set
+    }
+    function refreshFavoriteMarks() { favoriteTaskIds = idSet(FavoritesManager.ids(favoriteTaskKind)) }
+    function refreshReminderMarks() { reminderTaskIds = idSet(DataManager.taskIdsWithReminders()) }
+    function isFavoriteTask(taskId) {
+        return taskId !== undefined && favoriteTaskIds[taskId] === true
+    }
+    Connections {
+        target: FavoritesManager
+        function onObjectAdded() { refreshFavoriteMarks() }
+        function onObjectRemoved() { refreshFavoriteMarks() }
+        function onObjectsChanged() { refreshFavoriteMarks() }
+    }
+    Connections {
+        target: DataManager
+        function onRemindersChanged() { refreshReminderMarks() }
+    }
     function isFavorite(task) {
         return TaskHandler.inFavorites(task)
     }

@@ -68,7 +68,11 @@ DataManager::DataManager(const Options& options, QObject* parent)
     connect(m_handler, &DataHandler::storeUnavailable, this, &DataManager::databaseUnavailable, Qt::QueuedConnection);
     if (auto* reminders = qobject_cast<NotificationManager*>(notifications())) {
         connect(reminders, &NotificationManager::notificationsChanged, this,
-            [this] { m_reminderSnapshotValid = false; }, Qt::QueuedConnection);
+            [this] {
+                m_reminderSnapshotValid = false;
+                emit remindersChanged();
+            },
+            Qt::QueuedConnection);
     }
     if (m_handler->store()) {
         connect(m_handler->store(), &DatabaseHandler::connectedChanged, this, &DataManager::onDatabaseConnectedChanged,

@@ -298,6 +298,8 @@ signals:
     // A run of the reminders or the sorting side channel ended (each main
     // sync is followed by one of each).
     void remindersSyncComplete();
+    // The set of tasks with reminders may have changed.
+    void remindersChanged();
     void sortingSyncComplete();
     // The signed-out user's data is gone from the worker (sign-out, or the
     // password was changed on another device); what the interface thread

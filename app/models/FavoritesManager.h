@@ -57,7 +57,7 @@ public:
     Q_INVOKABLE bool contains(int kind, const QString& objectId) const;
 
     // The identifiers of one kind, in the order they were marked.
-    QStringList ids(int kind) const;
+    Q_INVOKABLE QStringList ids(int kind) const;
     QStringList taskIds() const { return ids(TaskKind); }
     QStringList projectIds() const { return ids(ProjectKind); }
     QStringList contextIds() const { return ids(ContextKind); }

@@ -166,7 +166,7 @@ TaskListView {
                 task: slot.record
                 selected: slot.selected
                 current: index === list.currentIndex
-                favorite: list.window ? list.window.isFavorite(slot.record) : false
+                favorite: list.window ? list.window.isFavoriteTask(slot.record.ID) : false
                 projectChain: list.projectChain(slot.record.PARENT)
                 contextChain: list.contextChain(slot.record.CONTEXT)
                 hasReminders: TaskEditorRules.hasReminderMark(slot.record)

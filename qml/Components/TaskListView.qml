@@ -179,10 +179,10 @@ ListView {
         inTrash: list.inTrash
         selected: list.selectedIds[record.ID] === true
         current: index === list.currentIndex
-        favorite: !list.inTrash && list.window ? list.window.isFavorite(record) : false
+        favorite: !list.inTrash && list.window ? list.window.isFavoriteTask(record.ID) : false
         projectChain: list.projectChain(record.PARENT)
         contextChain: list.contextChain(record.CONTEXT)
-        hasReminders: !list.inTrash && list.window ? list.window.taskHasReminders(record) : false
+        hasReminders: !list.inTrash && list.window ? list.window.reminderTaskIds[record.ID] === true : false
 
         onClicked: {
             list.forceActiveFocus()
