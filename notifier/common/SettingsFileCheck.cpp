@@ -477,7 +477,7 @@ bool isSafeVariant(const QByteArray& payload)
 }
 
 // The bytes after "@DateTime(" (version Qt 5.6: the type number and a null
-// flag, then the date as 64 bits, the time as 32, the spec and, for an
+// flag, then the date as 64 bits, the time as 32, the kind of time and, for an
 // offset from UTC, the offset), closing bracket included. A time zone would
 // be looked up by a name from the file; none is ever written.
 bool isSafeDateTime(const QByteArray& payload)

@@ -122,7 +122,7 @@ private slots:
             << HostileSettings::variant(QByteArray("\0\0\0\x08\0\0\0\x01\x7f\xff\xff\xfe", 12));
         QTest::newRow("map of an unknown kind of value")
             << HostileSettings::variant(QByteArray("\0\0\0\x08\0\0\0\x01\0\0\0\0\0\0\0\x40\0", 17));
-        QTest::newRow("date-time in another form of spec")
+        QTest::newRow("date-time of another kind of time")
             << HostileSettings::dateTime(QByteArray("\0\0\0\x10\0\0\0\0\0\0\0\0\x01\0\0\0\0\x07", 18));
     }
 

@@ -18,8 +18,11 @@
 
 bool WindowFixture::startWindow()
 {
-    if (!DatabaseTemplate::unpackTo(DatabaseHandler::databasePath()))
-        return false;
+    return DatabaseTemplate::unpackTo(DatabaseHandler::databasePath()) && showWindow();
+}
+
+bool WindowFixture::showWindow()
+{
     Settings *settings = Settings::instance();
     settings->setThemeSwitchType(Settings::Manual);
     settings->setAppTheme(Settings::LightTheme);

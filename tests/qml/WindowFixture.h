@@ -18,6 +18,8 @@ class WindowFixture
 public:
     // Unpacks the template store and shows the main window at 1100 x 720.
     static bool startWindow();
+    // The same on whatever database is in place.
+    static bool showWindow();
 
     // An object the interface sees under that name (TaskHandler, ...).
     static QObject *published(const char *name);

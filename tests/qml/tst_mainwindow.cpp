@@ -1,4 +1,5 @@
 #include "WindowDriver.h"
+#include "WindowFixture.h"
 
 #include "data/DataManager.h"
 #include "data/DatabaseHandler.h"
@@ -75,23 +76,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(DatabaseTemplate::unpackTo(DatabaseHandler::databasePath()));
-        Settings::instance()->setThemeSwitchType(Settings::Manual);
-        Settings::instance()->setAppTheme(Settings::LightTheme);
-        Settings::instance()->setShowWelcomeScreen(false);
-        GuiManager *gui = GuiManager::instance();
-        gui->initializeEngine();
-        gui->setContextProperty(QStringLiteral("FIRST_LAUNCH"), false);
-        gui->setContextProperty(QStringLiteral("NOTIFIER_APP_ACTIVE"), true);
-        gui->initializeWindow();
-        QVERIFY(W::window());
-        W::window()->resize(1100, 720);
-        gui->showMainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(W::window()));
-        W::window()->requestActivate();
-    }
+    void initTestCase() { QVERIFY(WindowFixture::startWindow()); }
 
     void shouldAddATaskToTheInboxFromTheToolBar()
     {

@@ -1,4 +1,5 @@
 #include "WindowDriver.h"
+#include "WindowFixture.h"
 
 #include "data/DataManager.h"
 #include "data/DatabaseBackup.h"
@@ -60,18 +61,7 @@ private slots:
         QVERIFY(file.resize(3000));
         file.close();
 
-        Settings::instance()->setThemeSwitchType(Settings::Manual);
-        Settings::instance()->setAppTheme(Settings::LightTheme);
-        Settings::instance()->setShowWelcomeScreen(false);
-        GuiManager* gui = GuiManager::instance();
-        gui->initializeEngine();
-        gui->setContextProperty(QStringLiteral("FIRST_LAUNCH"), false);
-        gui->setContextProperty(QStringLiteral("NOTIFIER_APP_ACTIVE"), true);
-        gui->initializeWindow();
-        QVERIFY(W::window());
-        W::window()->resize(1100, 720);
-        gui->showMainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(W::window()));
+        QVERIFY(WindowFixture::showWindow());
     }
 
     void shouldRestoreTheNewestBackupOfTheAccount()
