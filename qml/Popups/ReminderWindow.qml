@@ -119,6 +119,9 @@ Window {
             }
             ColumnLayout {
                 Layout.alignment: Qt.AlignVCenter
+                // Its buttons fill it, which would let it take the spare
+                // width of a short title: every window keeps the same buttons.
+                Layout.fillWidth: false
                 Layout.preferredWidth: 100
                 spacing: 4
                 Button {
