@@ -208,7 +208,7 @@ public:
     Q_INVOKABLE bool hasScheduledReminders(const QString& taskId);
     Q_INVOKABLE int getReminderCount();
     // The tasks that have scheduled reminders, and the removal of them all.
-    QStringList taskIdsWithReminders();
+    Q_INVOKABLE QStringList taskIdsWithReminders();
     bool clearScheduledReminders();
 
     // --- Sorting settings of the lists (the sorting manager on the worker).

@@ -247,6 +247,7 @@ Rectangle {
                 Accessible.name: qsTr("Repeats")
             }
             DetailChip {
+                objectName: "reminderMark"
                 visible: row.hasReminders
                 iconName: "bell"
                 Accessible.name: qsTr("Has reminders")

@@ -53,16 +53,30 @@ private:
         }
         return nullptr;
     }
+    static QQuickItem *partOf(const QString &name, const char *part)
+    {
+        QQuickItem *label = rowNamed(name);
+        for (QQuickItem *row = label; row; row = row->parentItem()) {
+            if (QQuickItem *found = row->findChild<QQuickItem *>(part))
+                return found;
+        }
+        return nullptr;
+    }
     static QQuickItem *checkBoxOf(const QString &name)
     {
         // Let the list settle: a new row may still move to its sorted place.
         QTest::qWait(150);
-        QQuickItem *label = rowNamed(name);
-        for (QQuickItem *row = label; row; row = row->parentItem()) {
-            if (QQuickItem *box = row->findChild<QQuickItem *>("taskCheckBox"))
-                return box;
-        }
-        return nullptr;
+        return partOf(name, "taskCheckBox");
+    }
+    static bool favoriteShown(const QString &name)
+    {
+        QQuickItem *star = partOf(name, "favoriteButton");
+        return star && star->isVisible() && star->property("iconName").toString() == "star_filled";
+    }
+    static bool reminderShown(const QString &name)
+    {
+        QQuickItem *bell = partOf(name, "reminderMark");
+        return bell && bell->isVisible();
     }
     static void openInbox()
     {
@@ -90,6 +104,27 @@ private slots:
         QTRY_COMPARE(inboxCount(), before + 1);
         QTRY_VERIFY(rowNamed("Buy milk"));
         QTRY_COMPARE(W::item("totalCount_0")->property("text").toString(), QString::number(before + 1));
+    }
+
+    // The marks follow the favorites and the scheduled reminders as they change.
+    void shouldMarkFavoritesAndRemindersInTheRows()
+    {
+        openInbox();
+        const QDateTime due = wallClock(2, 10);
+        const QString id = addTask({ { "NAME", "Marked task" }, { "PARENT", inboxId() }, { "DUE", due } });
+        QTRY_VERIFY(rowNamed("Marked task"));
+        QVERIFY(!favoriteShown("Marked task"));
+        QVERIFY(!reminderShown("Marked task"));
+        auto *favorites = GuiManager::instance()->engine()->rootContext()->contextProperty("FavoritesManager").value<QObject *>();
+        QVERIFY(QMetaObject::invokeMethod(favorites, "add", Q_ARG(int, 0), Q_ARG(QString, id)));
+        QTRY_VERIFY(favoriteShown("Marked task"));
+        DataManager *data = DataManager::instance();
+        QVERIFY(data->scheduleReminder({ { "ID", id }, { "NAME", "Marked task" }, { "DUEDATE", due } }, 1));
+        QTRY_VERIFY(reminderShown("Marked task"));
+        QVERIFY(data->removeAllRemindersById(id));
+        QTRY_VERIFY(!reminderShown("Marked task"));
+        QVERIFY(QMetaObject::invokeMethod(favorites, "remove", Q_ARG(int, 0), Q_ARG(QString, id)));
+        QTRY_VERIFY(!favoriteShown("Marked task"));
     }
 
     void shouldRestoreACompletedTaskWithinTheMessageTime()
