@@ -11,6 +11,7 @@
 
 #include "SyntheticDatabase.h"
 
+#include "data/DataManager.h"
 #include "data/DatabaseHandler.h"
 #include "data/PredefinedDataHelper.h"
 #include "shell/AppInfo.h"
@@ -29,6 +30,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlProperty>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -119,27 +122,41 @@ int benchmarkStart(const QStringList &args)
 }
 
 // Puts rowCount tasks of a synthetic database into the inbox, so that one
-// list holds them all with their real variety of dates and chains.
-bool fillInbox(int rowCount)
+// list holds them all with their real variety of dates and chains, and
+// returns their identifiers (none when the database could not be made).
+QStringList fillInbox(int rowCount)
 {
     const QString path = DatabaseHandler::databasePath();
     SyntheticDatabase::build(path, rowCount * 2, QDate::currentDate());
     sqlite3 *db = nullptr;
     if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
-        return false;
+        return {};
     sqlite3_stmt *statement = nullptr;
     const char *sql = "UPDATE task SET parent = ?1, state = state & 2 WHERE rowid IN "
-                      "(SELECT rowid FROM task ORDER BY rowid LIMIT ?2)";
-    bool done = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
-    const QByteArray inbox = PredefinedDataHelper::initialQuorvelBoxId().toUtf8();
-    if (done) {
+                      "(SELECT rowid FROM task ORDER BY rowid LIMIT ?2) RETURNING id";
+    QStringList ids;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        const QByteArray inbox = PredefinedDataHelper::initialQuorvelBoxId().toUtf8();
         sqlite3_bind_text(statement, 1, inbox.constData(), inbox.size(), SQLITE_TRANSIENT);
         sqlite3_bind_int(statement, 2, rowCount);
-        done = sqlite3_step(statement) == SQLITE_DONE;
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            ids << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
     }
     sqlite3_finalize(statement);
     sqlite3_close(db);
-    return done;
+    return ids;
+}
+
+// A long-time user's marks: about one row in ten a favorite, as many with a
+// reminder, so that the rows show both as they scroll by.
+void markRows(QObject *favorites, const QStringList &ids)
+{
+    const QDateTime later = QDateTime(QDate::currentDate().addDays(3), QTime(9, 0), Qt::UTC);
+    for (int i = 0; i < ids.size(); i += 10) {
+        QMetaObject::invokeMethod(favorites, "add", Q_ARG(int, 0), Q_ARG(QString, ids.at(i)));
+        if (i + 5 < ids.size())
+            DataManager::instance()->scheduleReminder({ { "ID", ids.at(i + 5) }, { "DUEDATE", later } }, 1);
+    }
 }
 
 QQuickItem *findItem(QQuickItem *root, const QString &name)
@@ -173,7 +190,8 @@ int benchmarkScroll(const QStringList &args)
 {
     const int rowCount = argument(args, QStringLiteral("--rows"), 10000);
     const int step = argument(args, QStringLiteral("--step"), 48);
-    if (!fillInbox(rowCount)) {
+    const QStringList ids = fillInbox(rowCount);
+    if (ids.isEmpty()) {
         print({ { "op", "scroll" }, { "complete", false }, { "error", "database" } });
         return 1;
     }
@@ -187,6 +205,7 @@ int benchmarkScroll(const QStringList &args)
     if (!window)
         return 1;
     window->resize(1100, 720);
+    markRows(gui->engine()->rootContext()->contextProperty(QStringLiteral("FavoritesManager")).value<QObject *>(), ids);
     gui->showMainWindow();
     QMetaObject::invokeMethod(window, "openSection", Q_ARG(QVariant, 0));
     QQuickItem *list = nullptr;
@@ -211,7 +230,10 @@ int benchmarkScroll(const QStringList &args)
         if (frames[i] >= 16.0)
             slowFrames.append(QJsonArray { int(i), frames[i] });
     }
+    const QVariant marked = QQmlProperty::read(window, QStringLiteral("favoriteTaskIds"));
+    const QVariant reminded = QQmlProperty::read(window, QStringLiteral("reminderTaskIds"));
     print({ { "op", "scroll" }, { "rows", rows }, { "frames", int(frames.size()) }, { "step_px", step },
+            { "favorite_rows", marked.toMap().size() }, { "reminder_rows", reminded.toMap().size() },
             { "renderer", window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software ? "software" : "other" },
             { "median_ms", percentile(frames, 0.5) }, { "p99_ms", percentile(frames, 0.99) },
             { "max_ms", percentile(frames, 1.0) }, { "frames_over_16ms", int(slow) },

@@ -31,6 +31,10 @@ private:
     {
         return GuiManager::instance()->engine()->rootContext()->contextProperty("TaskHandler").value<TaskHandler *>();
     }
+    static QObject *favorites()
+    {
+        return GuiManager::instance()->engine()->rootContext()->contextProperty("FavoritesManager").value<QObject *>();
+    }
     static QString inboxId() { return PredefinedDataHelper::instance()->quorvelBoxId(); }
     static QDateTime wallClock(int daysFromToday, int hour, int minute = 0)
     {
@@ -115,15 +119,14 @@ private slots:
         QTRY_VERIFY(rowNamed("Marked task"));
         QVERIFY(!favoriteShown("Marked task"));
         QVERIFY(!reminderShown("Marked task"));
-        auto *favorites = GuiManager::instance()->engine()->rootContext()->contextProperty("FavoritesManager").value<QObject *>();
-        QVERIFY(QMetaObject::invokeMethod(favorites, "add", Q_ARG(int, 0), Q_ARG(QString, id)));
+        QVERIFY(QMetaObject::invokeMethod(favorites(), "add", Q_ARG(int, 0), Q_ARG(QString, id)));
         QTRY_VERIFY(favoriteShown("Marked task"));
         DataManager *data = DataManager::instance();
         QVERIFY(data->scheduleReminder({ { "ID", id }, { "NAME", "Marked task" }, { "DUEDATE", due } }, 1));
         QTRY_VERIFY(reminderShown("Marked task"));
         QVERIFY(data->removeAllRemindersById(id));
         QTRY_VERIFY(!reminderShown("Marked task"));
-        QVERIFY(QMetaObject::invokeMethod(favorites, "remove", Q_ARG(int, 0), Q_ARG(QString, id)));
+        QVERIFY(QMetaObject::invokeMethod(favorites(), "remove", Q_ARG(int, 0), Q_ARG(QString, id)));
         QTRY_VERIFY(!favoriteShown("Marked task"));
     }
 
@@ -488,10 +491,13 @@ private slots:
     void shouldRenderEveryPageInBothThemes()
     {
         const QString inbox = inboxId();
-        addTask({ { "NAME", "Call the dentist to move Thursday's appointment" }, { "PARENT", inbox },
-                  { "DUE", wallClock(0, 15, 30) } });
-        addTask({ { "NAME", QString::fromUtf8("Подготовить отчёт для бухгалтерии за ноябрь") }, { "PARENT", inbox },
-                  { "DUE", wallClock(-1, 12, 0) }, { "MEMO", QString::fromUtf8("Акты сверки и счета") } });
+        const QString reminded = addTask({ { "NAME", "Call the dentist to move Thursday's appointment" },
+                                           { "PARENT", inbox }, { "DUE", wallClock(1, 15, 30) } });
+        DataManager::instance()->scheduleReminder({ { "ID", reminded }, { "DUEDATE", wallClock(1, 15, 30) } }, 1);
+        const QString favorite = addTask({ { "NAME", QString::fromUtf8("Подготовить отчёт для бухгалтерии за ноябрь") },
+                                           { "PARENT", inbox }, { "DUE", wallClock(-1, 12, 0) },
+                                           { "MEMO", QString::fromUtf8("Акты сверки и счета") } });
+        QMetaObject::invokeMethod(favorites(), "add", Q_ARG(int, 0), Q_ARG(QString, favorite));
         addTask({ { "NAME", "Renew the car insurance before it lapses at the end of the month and compare at "
                             "least three offers from different companies" },
                   { "PARENT", inbox }, { "START", wallClock(3, 9, 0) }, { "DUE", wallClock(5, 18, 0) } });
