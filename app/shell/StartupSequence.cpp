@@ -1,5 +1,7 @@
 #include "shell/StartupSequence.h"
 
+#include "shell/MemoryAllocator.h"
+
 #include "data/DatabaseHandler.h"
 #include "data/DatabaseTemplate.h"
 #include "logging/Log.h"
@@ -7,6 +9,7 @@
 #include "shell/AppPaths.h"
 #include "shell/AppResources.h"
 #include "shell/GuiManager.h"
+#include "shell/MemoryAllocator.h"
 #include "shell/NotifierLauncher.h"
 #include "shell/QuorvelServer.h"
 #include "shell/QvApplication.h"
@@ -93,6 +96,7 @@ int StartupSequence::run(int argc, char *argv[])
 
     QLOG_INFO() << "Application " << AppInfo::version() << " started from "
                 << QCoreApplication::applicationDirPath();
+    QLOG_INFO() << "Memory allocator: " << MemoryAllocator::name();
 
     QLOG_INFO() << "Looking for another instance of Quorvel...";
     StartLock startLock(AppPaths::appDataFile(QStringLiteral("quorvel_start.lock")));
