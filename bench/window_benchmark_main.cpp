@@ -14,6 +14,7 @@
 #include "data/DataManager.h"
 #include "data/DatabaseHandler.h"
 #include "data/PredefinedDataHelper.h"
+#include "models/FavoritesManager.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
 #include "shell/GuiManager.h"
@@ -30,7 +31,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
-#include <QQmlContext>
 #include <QQmlProperty>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -149,11 +149,11 @@ QStringList fillInbox(int rowCount)
 
 // A long-time user's marks: about one row in ten a favorite, as many with a
 // reminder, so that the rows show both as they scroll by.
-void markRows(QObject *favorites, const QStringList &ids)
+void markRows(const QStringList &ids)
 {
     const QDateTime later = QDateTime(QDate::currentDate().addDays(3), QTime(9, 0), Qt::UTC);
     for (int i = 0; i < ids.size(); i += 10) {
-        QMetaObject::invokeMethod(favorites, "add", Q_ARG(int, 0), Q_ARG(QString, ids.at(i)));
+        FavoritesManager::instance()->add(FavoritesManager::TaskKind, ids.at(i));
         if (i + 5 < ids.size())
             DataManager::instance()->scheduleReminder({ { "ID", ids.at(i + 5) }, { "DUEDATE", later } }, 1);
     }
@@ -205,7 +205,7 @@ int benchmarkScroll(const QStringList &args)
     if (!window)
         return 1;
     window->resize(1100, 720);
-    markRows(gui->engine()->rootContext()->contextProperty(QStringLiteral("FavoritesManager")).value<QObject *>(), ids);
+    markRows(ids);
     gui->showMainWindow();
     QMetaObject::invokeMethod(window, "openSection", Q_ARG(QVariant, 0));
     QQuickItem *list = nullptr;

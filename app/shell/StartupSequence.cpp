@@ -1,7 +1,5 @@
 #include "shell/StartupSequence.h"
 
-#include "shell/MemoryAllocator.h"
-
 #include "data/DatabaseHandler.h"
 #include "data/DatabaseTemplate.h"
 #include "logging/Log.h"

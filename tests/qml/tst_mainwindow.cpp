@@ -6,6 +6,7 @@
 #include "data/DatabaseTemplate.h"
 #include "data/PredefinedDataHelper.h"
 #include "data/TaskHandler.h"
+#include "models/FavoritesManager.h"
 #include "shell/Clipboard.h"
 #include "shell/GuiManager.h"
 #include "shell/Settings.h"
@@ -30,10 +31,6 @@ private:
     static TaskHandler *tasks()
     {
         return GuiManager::instance()->engine()->rootContext()->contextProperty("TaskHandler").value<TaskHandler *>();
-    }
-    static QObject *favorites()
-    {
-        return GuiManager::instance()->engine()->rootContext()->contextProperty("FavoritesManager").value<QObject *>();
     }
     static QString inboxId() { return PredefinedDataHelper::instance()->quorvelBoxId(); }
     static QDateTime wallClock(int daysFromToday, int hour, int minute = 0)
@@ -119,14 +116,14 @@ private slots:
         QTRY_VERIFY(rowNamed("Marked task"));
         QVERIFY(!favoriteShown("Marked task"));
         QVERIFY(!reminderShown("Marked task"));
-        QVERIFY(QMetaObject::invokeMethod(favorites(), "add", Q_ARG(int, 0), Q_ARG(QString, id)));
+        FavoritesManager::instance()->add(FavoritesManager::TaskKind, id);
         QTRY_VERIFY(favoriteShown("Marked task"));
         DataManager *data = DataManager::instance();
         QVERIFY(data->scheduleReminder({ { "ID", id }, { "NAME", "Marked task" }, { "DUEDATE", due } }, 1));
         QTRY_VERIFY(reminderShown("Marked task"));
         QVERIFY(data->removeAllRemindersById(id));
         QTRY_VERIFY(!reminderShown("Marked task"));
-        QVERIFY(QMetaObject::invokeMethod(favorites(), "remove", Q_ARG(int, 0), Q_ARG(QString, id)));
+        FavoritesManager::instance()->remove(FavoritesManager::TaskKind, id);
         QTRY_VERIFY(!favoriteShown("Marked task"));
     }
 
@@ -497,7 +494,7 @@ private slots:
         const QString favorite = addTask({ { "NAME", QString::fromUtf8("Подготовить отчёт для бухгалтерии за ноябрь") },
                                            { "PARENT", inbox }, { "DUE", wallClock(-1, 12, 0) },
                                            { "MEMO", QString::fromUtf8("Акты сверки и счета") } });
-        QMetaObject::invokeMethod(favorites(), "add", Q_ARG(int, 0), Q_ARG(QString, favorite));
+        FavoritesManager::instance()->add(FavoritesManager::TaskKind, favorite);
         addTask({ { "NAME", "Renew the car insurance before it lapses at the end of the month and compare at "
                             "least three offers from different companies" },
                   { "PARENT", inbox }, { "START", wallClock(3, 9, 0) }, { "DUE", wallClock(5, 18, 0) } });
