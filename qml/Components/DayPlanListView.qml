@@ -131,7 +131,8 @@ TaskListView {
         id: slot
 
         readonly property var record: listItemRole || ({})
-        readonly property int planSection: dailyPlanRole
+        // A delegate that outlives a reset of the model briefly reads no role.
+        readonly property int planSection: dailyPlanRole !== undefined ? dailyPlanRole : -1
         readonly property bool isTask: record.PERIOD !== undefined
         readonly property bool shown: list.collapsed[planSection] !== true
         readonly property bool selected: list.selectedIds[record.ID] === true

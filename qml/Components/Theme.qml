@@ -15,9 +15,10 @@ QtObject {
     readonly property color text: dark ? "#ECECEC" : "#212121"
     readonly property color secondaryText: dark ? "#A0A0A0" : "#757575"
     readonly property color accent: Settings.applicationColor
-    readonly property color accentText: "#FFFFFF"
+    readonly property color accentText: textOn(accent)
     readonly property color danger: dark ? "#FF6E6E" : "#E53935"
     readonly property color success: dark ? "#69EFAD" : "#43A047"
+    readonly property color successText: textOn(success)
     readonly property color selection: Qt.rgba(accent.r, accent.g, accent.b, 0.15)
     readonly property color hover: dark ? Qt.rgba(1, 1, 1, 0.05) : Qt.rgba(0, 0, 0, 0.04)
     readonly property color backdrop: Qt.rgba(0, 0, 0, dark ? 0.55 : 0.35)
@@ -42,6 +43,19 @@ QtObject {
 
     readonly property int fastDuration: 120
     readonly property int normalDuration: 180
+
+    // White or near-black, whichever reads better on the background: the
+    // accent is the user's choice and the dark theme's are light colours.
+    function textOn(background) {
+        function linear(channel) {
+            return channel <= 0.03928 ? channel / 12.92 : Math.pow((channel + 0.055) / 1.055, 2.4)
+        }
+        var luminance = 0.2126 * linear(background.r) + 0.7152 * linear(background.g)
+                        + 0.0722 * linear(background.b)
+        // Contrast ratios against white (luminance 1) and against #1F1F1F
+        // (luminance 0.0137).
+        return 1.05 / (luminance + 0.05) >= (luminance + 0.05) / 0.0637 ? "#FFFFFF" : "#1F1F1F"
+    }
 
     // The coloured icon provider paints one SVG in the theme's colours.
     function icon(name, color) {

@@ -121,7 +121,7 @@ Rectangle {
             sourceSize: Qt.size(28, 28)
             width: 14
             height: 14
-            source: row.completed || checkBox.hovered ? Theme.icon("check_mark", row.completed ? "#FFFFFF" : Theme.accent)
+            source: row.completed || checkBox.hovered ? Theme.icon("check_mark", row.completed ? Theme.successText : Theme.accent)
                                                       : Theme.icon("project", Theme.accent)
         }
     }

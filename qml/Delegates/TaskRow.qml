@@ -143,7 +143,7 @@ Rectangle {
             sourceSize: Qt.size(28, 28)
             width: 14
             height: 14
-            source: Theme.icon("check_mark", row.completed ? "#FFFFFF" : Theme.accent)
+            source: Theme.icon("check_mark", row.completed ? Theme.successText : Theme.accent)
         }
     }
 

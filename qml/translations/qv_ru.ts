@@ -613,7 +613,7 @@ You can work offline at any time: your changes wait on this device and go out wi
     </message>
     <message>
         <source>When task is active</source>
-        <translation>Когда задача становится активной</translation>
+        <translation>Когда задача начинается</translation>
     </message>
     <message>
         <source>When task is overdue</source>
